@@ -1,0 +1,32 @@
+#include "drawing/PropertyBag.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace drawing {
+
+bool CaseInsensitiveLess::operator()(std::string_view a, std::string_view b) const {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
+  });
+}
+
+void PropertyBag::Set(std::string_view key, PropertyValue value) {
+  auto it = values_.find(key);
+  if (it != values_.end()) {
+    it->second = std::move(value);
+    return;
+  }
+  values_.emplace(std::string(key), std::move(value));
+  order_.emplace_back(key);
+}
+
+void PropertyBag::Erase(std::string_view key) {
+  auto it = values_.find(key);
+  if (it == values_.end()) return;
+  const std::string stored = it->first;
+  values_.erase(it);
+  order_.erase(std::remove(order_.begin(), order_.end(), stored), order_.end());
+}
+
+}  // namespace drawing

@@ -1,0 +1,67 @@
+#pragma once
+// The saved properties of one control: keys match without regard to (ASCII)
+// case, a value equal to its default is not stored, and a missing key reads
+// as the default. Reading a key stored with another kind of value is an
+// error the host sees (a damaged design), never a silent default.
+#include <cstdint>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "drawing/Font.h"
+#include "drawing/Image.h"
+
+namespace drawing {
+
+using PropertyValue = std::variant<std::int32_t, bool, std::string, Font, PicturePtr>;
+
+struct PropertyTypeError : std::runtime_error {
+  explicit PropertyTypeError(const std::string& key)
+      : std::runtime_error("stored property \"" + key + "\" has the wrong kind of value") {}
+};
+
+struct CaseInsensitiveLess {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const;
+};
+
+class PropertyBag {
+ public:
+  template <typename T>
+  T Read(std::string_view key, const T& fallback) const {
+    auto it = values_.find(key);
+    if (it == values_.end()) return fallback;
+    if (const T* v = std::get_if<T>(&it->second)) return *v;
+    throw PropertyTypeError(std::string(key));
+  }
+
+  template <typename T>
+  void Write(std::string_view key, const T& value, const T& fallback) {
+    if (Equal(value, fallback))
+      Erase(key);
+    else
+      Set(key, PropertyValue(value));
+  }
+
+  void Set(std::string_view key, PropertyValue value);
+  void Erase(std::string_view key);
+  bool Contains(std::string_view key) const { return values_.find(key) != values_.end(); }
+  std::size_t Size() const { return values_.size(); }
+  // Keys in the order they were first written; saving follows a control's
+  // own order, and tests read it back from here.
+  const std::vector<std::string>& WriteOrder() const { return order_; }
+
+ private:
+  template <typename T>
+  static bool Equal(const T& a, const T& b) {
+    return a == b;
+  }
+
+  std::map<std::string, PropertyValue, CaseInsensitiveLess> values_;
+  std::vector<std::string> order_;
+};
+
+}  // namespace drawing

@@ -1,0 +1,126 @@
+#include "drawing/RasterOps.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace drawing {
+namespace {
+
+// Destination rectangle clipped to the buffer, in long long so that callers'
+// coordinates near the 32-bit limits cannot wrap.
+struct Span {
+  long long begin;
+  long long end;
+};
+
+Span Clip(long long start, long long length, long long limit) {
+  if (length <= 0) return {0, 0};
+  return {std::max<long long>(start, 0), std::min<long long>(start + length, limit)};
+}
+
+// Source coordinate for destination offset i of a stretch from sLen to dLen,
+// sampled at the pixel centre.
+inline long long StretchSource(long long i, long long dLen, long long sLen) {
+  return ((2 * i + 1) * sLen) / (2 * dLen);
+}
+
+template <typename PixelFn>
+void Stretch(const PixelView& dst, int dx, int dy, int dw, int dh, const PixelView& src, int sx, int sy,
+             int sw, int sh, PixelFn&& apply) {
+  if (dst.Empty() || src.Empty() || dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) return;
+  const Span cols = Clip(dx, dw, dst.width);
+  const Span rows = Clip(dy, dh, dst.height);
+  for (long long y = rows.begin; y < rows.end; ++y) {
+    const long long syy = sy + StretchSource(y - dy, dh, sh);
+    if (syy < 0 || syy >= src.height) continue;
+    std::uint32_t* out = dst.Row(static_cast<int>(y));
+    const std::uint32_t* in = src.Row(static_cast<int>(syy));
+    for (long long x = cols.begin; x < cols.end; ++x) {
+      const long long sxx = sx + StretchSource(x - dx, dw, sw);
+      if (sxx < 0 || sxx >= src.width) continue;
+      apply(out[x], in[sxx]);
+    }
+  }
+}
+
+inline std::uint32_t BlendChannel(std::uint32_t s, std::uint32_t d, std::uint32_t a) {
+  return (s * a + d * (255 - a) + 127) / 255;
+}
+
+}  // namespace
+
+void BitBlt(const PixelView& dst, int dx, int dy, int w, int h, const PixelView& src, int sx, int sy) {
+  if (dst.Empty() || src.Empty() || w <= 0 || h <= 0) return;
+  // Clip against the destination and the source at once; the offset between
+  // them stays fixed.
+  long long x0 = std::max<long long>({0, dx, static_cast<long long>(dx) - sx});
+  long long y0 = std::max<long long>({0, dy, static_cast<long long>(dy) - sy});
+  long long x1 = std::min<long long>({dst.width, static_cast<long long>(dx) + w,
+                                      static_cast<long long>(dx) - sx + src.width});
+  long long y1 = std::min<long long>({dst.height, static_cast<long long>(dy) + h,
+                                      static_cast<long long>(dy) - sy + src.height});
+  if (x0 >= x1 || y0 >= y1) return;
+  const long long offX = static_cast<long long>(sx) - dx;
+  const long long offY = static_cast<long long>(sy) - dy;
+  const std::size_t bytes = static_cast<std::size_t>(x1 - x0) * sizeof(std::uint32_t);
+  // Copying a buffer onto itself with overlap: walk rows in the safe order.
+  const bool upward = dst.bits == src.bits && offY < 0;
+  for (long long i = 0; i < y1 - y0; ++i) {
+    const long long y = upward ? y1 - 1 - i : y0 + i;
+    std::memmove(dst.Row(static_cast<int>(y)) + x0, src.Row(static_cast<int>(y + offY)) + x0 + offX, bytes);
+  }
+}
+
+void TransparentBlt(const PixelView& dst, int dx, int dy, int dw, int dh, const PixelView& src, int sx,
+                    int sy, int sw, int sh, Colour key) {
+  const std::uint32_t keyRgb = ToPixel(key) & 0x00FFFFFFu;
+  Stretch(dst, dx, dy, dw, dh, src, sx, sy, sw, sh, [keyRgb](std::uint32_t& out, std::uint32_t in) {
+    if ((in & 0x00FFFFFFu) != keyRgb) out = in | 0xFF000000u;
+  });
+}
+
+void AlphaBlend(const PixelView& dst, int dx, int dy, int dw, int dh, const PixelView& src, int sx, int sy,
+                int sw, int sh, std::uint8_t constantAlpha) {
+  const std::uint32_t a = constantAlpha;
+  Stretch(dst, dx, dy, dw, dh, src, sx, sy, sw, sh, [a](std::uint32_t& out, std::uint32_t in) {
+    const std::uint32_t r = BlendChannel((in >> 16) & 0xFF, (out >> 16) & 0xFF, a);
+    const std::uint32_t g = BlendChannel((in >> 8) & 0xFF, (out >> 8) & 0xFF, a);
+    const std::uint32_t b = BlendChannel(in & 0xFF, out & 0xFF, a);
+    out = 0xFF000000u | (r << 16) | (g << 8) | b;
+  });
+}
+
+bool GradientFill(const PixelView& dst, const GradientVertex& a, const GradientVertex& b, int mode) {
+  if (mode != 0 && mode != 1) return false;
+  const GradientVertex& lo = (mode == 0 ? a.x <= b.x : a.y <= b.y) ? a : b;
+  const GradientVertex& hi = &lo == &a ? b : a;
+  const long long left = std::min<long long>(a.x, b.x), right = std::max<long long>(a.x, b.x);
+  const long long top = std::min<long long>(a.y, b.y), bottom = std::max<long long>(a.y, b.y);
+  if (dst.Empty() || left == right || top == bottom) return true;
+  const Span cols = Clip(left, right - left, dst.width);
+  const Span rows = Clip(top, bottom - top, dst.height);
+  const long long span = mode == 0 ? right - left : bottom - top;
+  auto pixelAt = [&](long long offset) {
+    auto channel = [&](std::uint16_t from, std::uint16_t to) {
+      const long long v = from + (static_cast<long long>(to) - from) * offset / span;
+      return static_cast<std::uint32_t>(v >> 8) & 0xFF;
+    };
+    return 0xFF000000u | (channel(lo.red, hi.red) << 16) | (channel(lo.green, hi.green) << 8) |
+           channel(lo.blue, hi.blue);
+  };
+  if (mode == 0) {
+    if (cols.begin >= cols.end) return true;
+    std::vector<std::uint32_t> line(static_cast<std::size_t>(cols.end - cols.begin));
+    for (long long x = cols.begin; x < cols.end; ++x) line[x - cols.begin] = pixelAt(x - left);
+    for (long long y = rows.begin; y < rows.end; ++y)
+      std::memcpy(dst.Row(static_cast<int>(y)) + cols.begin, line.data(), line.size() * sizeof(std::uint32_t));
+  } else {
+    for (long long y = rows.begin; y < rows.end; ++y)
+      std::fill(dst.Row(static_cast<int>(y)) + cols.begin, dst.Row(static_cast<int>(y)) + cols.end,
+                pixelAt(y - top));
+  }
+  return true;
+}
+
+}  // namespace drawing

@@ -1,0 +1,102 @@
+#pragma once
+// The drawing surface every control and the main window draw on: position
+// and size in pixels, a retained image that the platform shows, and the
+// drawing verbs the controls use. Models and painters see only this
+// interface, so they run against a fake surface in tests.
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+#include "drawing/Colour.h"
+#include "drawing/Font.h"
+#include "drawing/Image.h"
+
+namespace drawing {
+
+using WindowHandle = std::uintptr_t;
+
+enum MouseButton : int { kLeftButton = 1, kRightButton = 2, kMiddleButton = 4 };
+enum ShiftState : int { kShiftKey = 1, kCtrlKey = 2, kAltKey = 4 };
+
+// Input and life-cycle notifications, delivered on the UI thread. Buttons and
+// modifiers are passed on even where a control ignores them.
+struct SurfaceEvents {
+  std::function<void(int button, int shift, double x, double y)> mouseDown;
+  std::function<void(int button, int shift, double x, double y)> mouseMove;
+  std::function<void(int button, int shift, double x, double y)> mouseUp;
+  std::function<void()> doubleClick;
+  std::function<void()> resized;
+  std::function<void()> gotFocus;
+  std::function<void()> enterFocus;
+  std::function<void()> exitFocus;
+  std::function<void()> hidden;
+};
+
+class Surface {
+ public:
+  virtual ~Surface() = default;
+
+  // Outer rectangle in the parent's pixels.
+  virtual void Move(int left, int top, int width, int height) = 0;
+  virtual int Left() const = 0;
+  virtual int Top() const = 0;
+  virtual int Width() const = 0;
+  virtual int Height() const = 0;
+  // Inner (client) size: the outer size less the border.
+  virtual int ScaleWidth() const = 0;
+  virtual int ScaleHeight() const = 0;
+
+  virtual void SetVisible(bool visible) = 0;
+  virtual bool Visible() const = 0;
+
+  virtual void SetBackColor(Colour colour) = 0;
+  virtual Colour BackColor() const = 0;
+  virtual void SetForeColor(Colour colour) = 0;
+  virtual Colour ForeColor() const = 0;
+  virtual void SetPicture(PicturePtr picture) = 0;
+  virtual PicturePtr Picture() const = 0;
+  virtual void SetFont(const Font& font) = 0;
+  virtual const Font& GetFont() const = 0;
+  // 0 none, 1 single; 0 flat, 1 3-D.
+  virtual void SetBorderStyle(std::int16_t style) = 0;
+  virtual std::int16_t BorderStyle() const = 0;
+  virtual void SetAppearance(std::int16_t appearance) = 0;
+  virtual std::int16_t Appearance() const = 0;
+
+  // While on, drawing is kept in the retained image between repaints; the
+  // image shown is always the retained one.
+  virtual void SetAutoRedraw(bool on) = 0;
+  virtual bool AutoRedraw() const = 0;
+
+  // Fills with the background colour, then draws the picture at the top-left.
+  virtual void Cls() = 0;
+
+  virtual void SetCurrentX(double x) = 0;
+  virtual void SetCurrentY(double y) = 0;
+  virtual double CurrentX() const = 0;
+  virtual double CurrentY() const = 0;
+  virtual void SetFontTransparent(bool transparent) = 0;
+  // Prints UTF-8 text at the current position in the fore colour and moves
+  // the current position to the start of the next line.
+  virtual void Print(std::string_view text) = 0;
+  virtual double TextWidth(std::string_view text) const = 0;
+  virtual double TextHeight(std::string_view text) const = 0;
+
+  virtual void Line(double x1, double y1, double x2, double y2, Colour colour) = 0;
+  virtual void Box(double x1, double y1, double x2, double y2, Colour colour) = 0;
+  virtual void FilledBox(double x1, double y1, double x2, double y2, Colour colour) = 0;
+  virtual void PaintPicture(const Picture& picture, double x, double y, double width, double height) = 0;
+
+  // The retained image, for the raster operations; valid until the next
+  // resize. Call Refresh after changing it directly.
+  virtual PixelView Pixels() = 0;
+  virtual void Refresh() = 0;
+
+  virtual WindowHandle hWnd() const = 0;
+  virtual WindowHandle hdc() const = 0;
+  virtual bool HasDC() const = 0;
+
+  SurfaceEvents events;
+};
+
+}  // namespace drawing
