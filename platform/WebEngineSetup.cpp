@@ -1,0 +1,27 @@
+#include "platform/WebEngineSetup.h"
+
+#include <unistd.h>
+
+#include <QByteArray>
+#include <QtGlobal>
+
+namespace platform {
+
+void PrepareWebEngineProcess() {
+  QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+  // WebRTC's STUN probes go out over UDP and pass the request interceptor;
+  // this policy keeps a hostile page from reaching any address that way.
+  flags += " --force-webrtc-ip-handling-policy=disable_non_proxied_udp";
+  // There is no GPU on the machines this runs on headless; software
+  // compositing avoids a noisy failed GPU process start.
+  if (qEnvironmentVariable("QT_QPA_PLATFORM") == QLatin1String("offscreen")) flags += " --disable-gpu";
+  qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.trimmed());
+  // Chromium refuses to start as root with its sandbox on (the first page
+  // creation exits the process). Only root runs (CI, test machines) switch
+  // it off; a normal user keeps the sandbox.
+  if (::geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
+    qputenv("QT_LOGGING_RULES", "qt.webenginecontext.info=false;js.*=false");
+}
+
+}  // namespace platform
