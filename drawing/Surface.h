@@ -85,7 +85,7 @@ class Surface {
   virtual void Line(double x1, double y1, double x2, double y2, Colour colour) = 0;
   virtual void Box(double x1, double y1, double x2, double y2, Colour colour) = 0;
   virtual void FilledBox(double x1, double y1, double x2, double y2, Colour colour) = 0;
-  virtual void PaintPicture(const Picture& picture, double x, double y, double width, double height) = 0;
+  virtual void PaintPicture(const drawing::Picture& picture, double x, double y, double width, double height) = 0;
 
   // The retained image, for the raster operations; valid until the next
   // resize. Call Refresh after changing it directly.

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QByteArray>
+#include <QString>
 #include <QtGlobal>
 
 namespace platform {

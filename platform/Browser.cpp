@@ -1,0 +1,255 @@
+#include "platform/Browser.h"
+
+#include <algorithm>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QUrl>
+#include <QWebEngineDownloadRequest>
+#include <QWebEngineFileSystemAccessRequest>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineRegisterProtocolHandlerRequest>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
+#include <QWebEngineSettings>
+#include <QWebEngineUrlRequestInfo>
+#include <QWebEngineUrlRequestInterceptor>
+
+namespace platform {
+
+namespace {
+
+// Below this factor QWebEnginePage::setZoomFactor silently keeps the old
+// factor; smaller zooms add CSS zoom on the root element on top of it.
+constexpr int kSmallestFactorPercent = 25;
+
+const QString kZoomScriptName = QStringLiteral("platform-browser-optical-zoom");
+
+// Runs in the application's own script world so that page scripts cannot
+// redefine anything it calls. The root element may not exist yet when a
+// document is created, so it waits for it.
+QString RootZoomScript(const QString& css_zoom) {
+  return QStringLiteral(
+             "(function() {"
+             "  function apply() {"
+             "    var root = document.documentElement;"
+             "    if (!root) return false;"
+             "    root.style.setProperty('zoom', '%1');"
+             "    return true;"
+             "  }"
+             "  if (apply()) return;"
+             "  new MutationObserver(function(changes, observer) {"
+             "    if (apply()) observer.disconnect();"
+             "  }).observe(document, {childList: true});"
+             "  document.addEventListener('DOMContentLoaded', apply);"
+             "})();")
+      .arg(css_zoom);
+}
+
+const QString kRemoveRootZoom = QStringLiteral(
+    "if (document.documentElement) document.documentElement.style.removeProperty('zoom');");
+
+QString CleanLocalPath(const QUrl& url) { return QDir::cleanPath(QFileInfo(url.toLocalFile()).absoluteFilePath()); }
+
+}  // namespace
+
+// Lets through only what the page being shown needs: its own file and the
+// schemes that never leave the process (about:, data:, blob:). Everything
+// else, network of every kind (loopback included) and every other file, is
+// blocked, so a page cannot reach a server or read a neighbouring file even
+// through a path the settings do not cover.
+class LocalPageInterceptor : public QWebEngineUrlRequestInterceptor {
+ public:
+  using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
+
+  void SetAllowedFile(const QString& clean_path) {
+    QMutexLocker lock(&mutex_);
+    allowed_file_ = clean_path;
+  }
+
+  void interceptRequest(QWebEngineUrlRequestInfo& info) override {
+    const QUrl url = info.requestUrl();
+    const QString scheme = url.scheme().toLower();
+    if (scheme == QLatin1String("about") || scheme == QLatin1String("data") || scheme == QLatin1String("blob")) return;
+    if (scheme == QLatin1String("file") && url.host().isEmpty()) {
+      // The lock matters only if Qt ever calls this from its IO thread (as
+      // Qt 5 did); Navigate changes the allowed file on the UI thread.
+      QMutexLocker lock(&mutex_);
+      if (!allowed_file_.isEmpty() && CleanLocalPath(url) == allowed_file_) return;
+    }
+    info.block(true);
+  }
+
+ private:
+  QMutex mutex_;
+  QString allowed_file_;
+};
+
+// Answers every question a page can ask without a dialog when the browser
+// is silent, and never opens windows, file choosers or permissions.
+class BrowserPage : public QWebEnginePage {
+ public:
+  BrowserPage(QWebEngineProfile* profile, const Browser& browser) : QWebEnginePage(profile), browser_(browser) {
+    // Geolocation, notifications, camera, microphone, screen capture and
+    // mouse lock: an untrusted page gets none, and no prompt is shown.
+    connect(this, &QWebEnginePage::featurePermissionRequested, this,
+            [this](const QUrl& origin, QWebEnginePage::Feature feature) {
+              setFeaturePermission(origin, feature, QWebEnginePage::PermissionDeniedByUser);
+            });
+    connect(this, &QWebEnginePage::fileSystemAccessRequested, this,
+            [](QWebEngineFileSystemAccessRequest request) { request.reject(); });
+    connect(this, &QWebEnginePage::registerProtocolHandlerRequested, this,
+            [](QWebEngineRegisterProtocolHandlerRequest request) { request.reject(); });
+    connect(this, &QWebEnginePage::fullScreenRequested, this,
+            [](QWebEngineFullScreenRequest request) { request.reject(); });
+  }
+
+ protected:
+  // A page never gets a second window (window.open, target=_blank,
+  // "open in new window" from the context menu).
+  QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
+
+  // No file chooser: the page must not learn about, or upload, any file.
+  QStringList chooseFiles(FileSelectionMode, const QStringList&, const QStringList&) override { return {}; }
+
+  void javaScriptAlert(const QUrl& origin, const QString& message) override {
+    if (!browser_.Silent()) QWebEnginePage::javaScriptAlert(origin, message);
+  }
+
+  // beforeunload arrives here too; answering false would silently cancel the
+  // next Navigate, so the silent answer is always OK.
+  bool javaScriptConfirm(const QUrl& origin, const QString& message) override {
+    if (!browser_.Silent()) return QWebEnginePage::javaScriptConfirm(origin, message);
+    return true;
+  }
+
+  bool javaScriptPrompt(const QUrl& origin, const QString& message, const QString& default_value,
+                        QString* result) override {
+    if (!browser_.Silent()) return QWebEnginePage::javaScriptPrompt(origin, message, default_value, result);
+    if (result) *result = default_value;
+    return true;
+  }
+
+  void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message, int line,
+                                const QString& source) override {
+    if (!browser_.Silent()) QWebEnginePage::javaScriptConsoleMessage(level, message, line, source);
+  }
+
+ private:
+  const Browser& browser_;
+};
+
+Browser::Browser(QWidget* parent) : QWebEngineView(parent) {
+  // No storage name: an off-the-record profile, so cookies, local storage
+  // and the HTTP cache live in memory only and nothing lands on disk. The
+  // profile belongs to this view and outlives its page (see the destructor).
+  profile_ = new QWebEngineProfile(this);
+  profile_->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
+  profile_->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+  profile_->setSpellCheckEnabled(false);
+  interceptor_ = new LocalPageInterceptor(profile_);
+  profile_->setUrlRequestInterceptor(interceptor_);
+  // Downloads (a download link, "save page" in the context menu) would
+  // write files; none is ever started.
+  connect(profile_, &QWebEngineProfile::downloadRequested, this,
+          [](QWebEngineDownloadRequest* download) { download->cancel(); });
+
+  QWebEngineSettings* settings = profile_->settings();
+  // By default a file: page may read any file (/etc/hostname, neighbouring
+  // folders); the page we show may read nothing but itself.
+  settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+  settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+  // window.open returns null; createWindow is never even asked.
+  settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+  settings->setAttribute(QWebEngineSettings::AllowWindowActivationFromJavaScript, false);
+  settings->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
+  settings->setAttribute(QWebEngineSettings::JavascriptCanPaste, false);
+  // No plugin or PDF viewer code runs on page content.
+  settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+  settings->setAttribute(QWebEngineSettings::PdfViewerEnabled, false);
+  // Dropping a file on the view would navigate to it.
+  settings->setAttribute(QWebEngineSettings::NavigateOnDropEnabled, false);
+  settings->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, false);
+  settings->setAttribute(QWebEngineSettings::ScreenCaptureEnabled, false);
+  // Keep WebRTC from listing local addresses to the page.
+  settings->setAttribute(QWebEngineSettings::WebRTCPublicInterfacesOnly, true);
+  settings->setAttribute(QWebEngineSettings::DnsPrefetchEnabled, false);
+  settings->setAttribute(QWebEngineSettings::HyperlinkAuditingEnabled, false);
+  settings->setAttribute(QWebEngineSettings::AllowRunningInsecureContent, false);
+  settings->setAttribute(QWebEngineSettings::AllowGeolocationOnInsecureOrigins, false);
+  // A favicon request is one more file read the page did not ask for.
+  settings->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
+  settings->setAttribute(QWebEngineSettings::TouchIconsEnabled, false);
+  // A failed load shows an empty view, not Chromium's error page with the
+  // file path in it.
+  settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
+
+  page_ = new BrowserPage(profile_, *this);
+  setPage(page_);
+
+  // setZoomFactor survives navigation, but a new render process (after a
+  // crash, or a cross-origin switch) may start from 1.0; putting it back
+  // after each load keeps the zoom on every page shown.
+  connect(this, &QWebEngineView::loadFinished, this, [this](bool) {
+    const qreal factor = std::max(zoom_percent_, kSmallestFactorPercent) / 100.0;
+    if (!qFuzzyCompare(page_->zoomFactor(), factor)) page_->setZoomFactor(factor);
+  });
+}
+
+Browser::~Browser() {
+  // The page must go before its profile (a child of this widget, deleted
+  // after this body): a profile released under a live page crashes.
+  setPage(nullptr);
+  delete page_;
+  page_ = nullptr;
+}
+
+void Browser::Navigate(const QString& address) {
+  if (address.isEmpty()) {
+    interceptor_->SetAllowedFile(QString());
+    load(QUrl(QStringLiteral("about:blank")));
+    return;
+  }
+  QUrl url(address);
+  // A one-letter scheme is a drive letter, and a path with a colon in a
+  // file name is still a path.
+  const bool is_url = url.scheme().size() > 1 && !address.startsWith(QLatin1Char('/'));
+  if (!is_url) url = QUrl::fromLocalFile(QFileInfo(address).absoluteFilePath());
+  interceptor_->SetAllowedFile(url.isLocalFile() ? CleanLocalPath(url) : QString());
+  load(url);
+}
+
+void Browser::SetSilent(bool silent) { silent_ = silent; }
+
+void Browser::SetZoomPercent(int percent) {
+  zoom_percent_ = std::clamp(percent, kMinZoomPercent, kMaxZoomPercent);
+  page_->setZoomFactor(std::max(zoom_percent_, kSmallestFactorPercent) / 100.0);
+  ApplyZoomToCurrentDocument();
+}
+
+void Browser::ApplyZoomToCurrentDocument() {
+  QWebEngineScriptCollection& scripts = page_->scripts();
+  for (const QWebEngineScript& old : scripts.find(kZoomScriptName)) scripts.remove(old);
+
+  if (zoom_percent_ >= kSmallestFactorPercent) {
+    page_->runJavaScript(kRemoveRootZoom, QWebEngineScript::ApplicationWorld);
+    return;
+  }
+  const double css_zoom = static_cast<double>(zoom_percent_) / kSmallestFactorPercent;
+  const QString source = RootZoomScript(QString::number(css_zoom, 'g', 6));
+  QWebEngineScript script;
+  script.setName(kZoomScriptName);
+  script.setSourceCode(source);
+  script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+  script.setWorldId(QWebEngineScript::ApplicationWorld);
+  script.setRunsOnSubFrames(false);
+  scripts.insert(script);
+  // The injected script covers documents loaded from now on; this one is
+  // already there.
+  page_->runJavaScript(source, QWebEngineScript::ApplicationWorld);
+}
+
+}  // namespace platform

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QString>
+#include <QWebEngineView>
+
+class QWebEngineProfile;
+
+namespace platform {
+
+class BrowserPage;
+class LocalPageInterceptor;
+
+// The embedded page viewer. It shows one local HTML file at a time, treats
+// that page as untrusted (the page text comes from a data file anyone can
+// edit): the page reaches no network, reads no other file, opens no window
+// and stores nothing on disk. loadFinished(bool) is QWebEngineView's own.
+class Browser : public QWebEngineView {
+  Q_OBJECT
+
+ public:
+  static constexpr int kMinZoomPercent = 20;
+  static constexpr int kMaxZoomPercent = 300;
+
+  explicit Browser(QWidget* parent = nullptr);
+  ~Browser() override;
+
+  Browser(const Browser&) = delete;
+  Browser& operator=(const Browser&) = delete;
+
+  // An empty address shows about:blank. A local path (relative ones are
+  // taken from the working folder) or a file: URL shows that file and makes
+  // it the only file the view may read. Any other address is loaded as a
+  // URL and, not being local, ends in loadFinished(false).
+  void Navigate(const QString& address);
+
+  // While silent, alert/confirm/prompt, beforeunload and script errors never
+  // show a dialog or block: a confirm counts as OK, a prompt as OK with its
+  // default text, and console messages are dropped.
+  void SetSilent(bool silent);
+  bool Silent() const { return silent_; }
+
+  // Optical zoom of every page shown from now on. Values below 20 give 20 and
+  // values above 300 give 300 (the zoom slider's range); ZoomPercent returns
+  // the clamped value.
+  void SetZoomPercent(int percent);
+  int ZoomPercent() const { return zoom_percent_; }
+
+ private:
+  void ApplyZoomToCurrentDocument();
+
+  bool silent_ = false;
+  int zoom_percent_ = 100;
+  QWebEngineProfile* profile_ = nullptr;
+  LocalPageInterceptor* interceptor_ = nullptr;
+  BrowserPage* page_ = nullptr;
+};
+
+}  // namespace platform
