@@ -1,0 +1,331 @@
+#include "reader/Form1.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QMessageBox>
+#include <QResizeEvent>
+#include <exception>
+#include <stdexcept>
+
+#include "controls/slider/Hscroll.h"
+#include "controls/tree/Tray.h"
+#include "drawing/Arithmetic.h"
+#include "platform/Browser.h"
+#include "platform/QtSurface.h"
+#include "platform/StandardControls.h"
+#include "reader/WheelHook.h"
+#include "reader/core/Cp1251.h"
+#include "reader/core/PageTheme.h"
+#include "reader/core/TempFolder.h"
+#include "reader/packing/Packing.h"
+
+namespace reader {
+namespace {
+
+constexpr int kPageListItems = 139;
+constexpr const char* kPageFileName = "tmp.html";
+
+// Start-up and layout run every step even when one fails: a failing step
+// leaves what it would have set unchanged.
+template <typename Fn>
+void Step(Fn&& fn) {
+  try {
+    fn();
+  } catch (const std::exception&) {
+  }
+}
+
+drawing::Design LoadDesign() {
+  QFile file(QStringLiteral(":/design/Form1.design"));
+  if (!file.open(QIODevice::ReadOnly)) throw std::runtime_error("the window design is missing from the program");
+  const QByteArray text = file.readAll();
+  return drawing::Design::Parse(std::string_view(text.constData(), static_cast<std::size_t>(text.size())),
+                                [](const std::string& name) {
+                                  QFile picture(QStringLiteral(":/pictures/") + QString::fromStdString(name));
+                                  return picture.open(QIODevice::ReadOnly) ? platform::DecodePicture(picture.readAll())
+                                                                           : nullptr;
+                                });
+}
+
+// A negative size is refused, as the original refused it: the layout step
+// that computed it is skipped.
+int CheckedSize(long long value) {
+  if (value < 0) throw std::invalid_argument("negative size");
+  return drawing::CheckedInt32(value);
+}
+
+void PlaceWidget(QWidget& widget, const drawing::PropertyBag& bag) {
+  widget.setGeometry(bag.Read<std::int32_t>("Left", 0), bag.Read<std::int32_t>("Top", 0),
+                     bag.Read<std::int32_t>("Width", 0), bag.Read<std::int32_t>("Height", 0));
+}
+
+void PlaceSurface(drawing::Surface& surface, const drawing::PropertyBag& bag) {
+  surface.Move(bag.Read<std::int32_t>("Left", 0), bag.Read<std::int32_t>("Top", 0),
+               bag.Read<std::int32_t>("Width", 0), bag.Read<std::int32_t>("Height", 0));
+}
+
+drawing::Colour ColourOf(const drawing::PropertyBag& bag, std::string_view key, drawing::Colour fallback) {
+  return static_cast<drawing::Colour>(bag.Read<std::int32_t>(key, static_cast<std::int32_t>(fallback)));
+}
+
+QString Text(const std::string& utf8) { return QString::fromStdString(utf8); }
+
+}  // namespace
+
+Form1::Form1(std::filesystem::path appFolder, QWidget* parent)
+    : QWidget(parent), appFolder_(std::move(appFolder)), host_(this), design_(LoadDesign()) {
+  const drawing::PropertyBag& form = design_.Section("Form1");
+  setWindowTitle(Text(form.Read<std::string>("Caption", "Form1")));
+  const drawing::Colour back = host_.ResolveColour(ColourOf(form, "BackColor", drawing::kButtonFace));
+  QPalette p = palette();
+  p.setColor(QPalette::Window, QColor(drawing::RedOf(back), drawing::GreenOf(back), drawing::BlueOf(back)));
+  setPalette(p);
+  setAutoFillBackground(true);
+  CreateControls();
+  resize(form.Read<std::int32_t>("ClientWidth", kDesignWidth), form.Read<std::int32_t>("ClientHeight", kDesignHeight));
+}
+
+Form1::~Form1() {
+  Unload();
+  // The controls' surfaces are children of this widget; drop them first.
+  tray1_.reset();
+  hscroll2_.reset();
+}
+
+void Form1::CreateControls() {
+  auto resolve = [this](drawing::Colour c) { return host_.ResolveColour(c); };
+  auto makeLabel = [&](QWidget* parent, const char* section) {
+    const drawing::PropertyBag& bag = design_.Section(section);
+    auto* label = new platform::Label(parent);
+    label->resolve = resolve;
+    PlaceWidget(*label, bag);
+    label->SetCaption(Text(bag.Read<std::string>("Caption", "")));
+    label->SetBackColor(ColourOf(bag, "BackColor", drawing::kButtonFace));
+    label->SetForeColor(ColourOf(bag, "ForeColor", 0x80000012u));
+    if (bag.Contains("Font")) label->SetStoredFont(bag.Read<drawing::Font>("Font", {}));
+    return label;
+  };
+  auto makeButton = [&](const char* section) {
+    const drawing::PropertyBag& bag = design_.Section(section);
+    auto* button = new platform::Button(Text(bag.Read<std::string>("Caption", section)), this);
+    PlaceWidget(*button, bag);
+    return button;
+  };
+
+  // Creation order is stacking order: each control lies above the ones
+  // created before it.
+  picture1_ = new QWidget(this);
+  {
+    const drawing::PropertyBag& bag = design_.Section("Picture1");
+    PlaceWidget(*picture1_, bag);
+    const drawing::Colour c = resolve(ColourOf(bag, "BackColor", drawing::kButtonFace));
+    QPalette p = picture1_->palette();
+    p.setColor(QPalette::Window, QColor(drawing::RedOf(c), drawing::GreenOf(c), drawing::BlueOf(c)));
+    picture1_->setPalette(p);
+    picture1_->setAutoFillBackground(true);
+  }
+  label2_[0] = makeLabel(picture1_, "Label2_0");
+  command3_ = makeButton("Command3");
+  command1_ = makeButton("Command1");
+  file1_ = new platform::FileListBox(this);
+  PlaceWidget(*file1_, design_.Section("File1"));
+  command2_ = makeButton("Command2");
+  list1_ = new platform::ListBox(this);
+  PlaceWidget(*list1_, design_.Section("List1"));
+  for (int k = 0; k < kPageListItems; ++k)
+    list1_->AddItem(QStringLiteral("%1 - bet").arg(k + 1, 3, 10, QLatin1Char(' ')));
+  browser_ = new platform::Browser(this);
+  PlaceWidget(*browser_, design_.Section("WebBrowser1"));
+  browser_->hide();  // shown at the end of start-up
+
+  const drawing::ControlSite site{&host_, nullptr, {}};
+  hscroll2_ = std::make_unique<slider::Hscroll>(site, nullptr);
+  PlaceSurface(hscroll2_->Surface(), design_.Section("Hscroll2"));
+  hscroll2_->ReadProperties(design_.Section("Hscroll2"));
+  hscroll2_->Surface().SetVisible(true);
+
+  tray1_ = std::make_unique<tree::Tray>(site, nullptr);
+  PlaceSurface(tray1_->Surface(), design_.Section("Tray1"));
+  tray1_->ReadProperties(design_.Section("Tray1"));
+  tray1_->Surface().SetVisible(true);
+
+  label2_[1] = makeLabel(this, "Label2_1");
+  label1_[0] = makeLabel(this, "Label1_0");
+  label1_[1] = makeLabel(this, "Label1_1");
+  // Labels are painted on the window itself, beneath every other control,
+  // in their own creation order.
+  for (platform::Label* label : {label1_[1], label1_[0], label2_[1]}) label->lower();
+
+  list1_->click = [this] { List1Click(); };
+  tray1_->VibranFil = [this](std::int32_t&, std::string&, std::string&, std::string& pageField) {
+    Tray1VibranFil(pageField);
+  };
+  hscroll2_->Scroll = [this] { Hscroll2Scroll(); };
+  label1_[0]->click = [this] { Label1Click(); };
+  label1_[1]->click = [this] { Label1Click(); };
+  command1_->click = [this] { Command1Click(); };
+  command2_->click = [this] { Command2Click(); };
+  command3_->click = [] {};
+  Step([this] {
+    const std::filesystem::path folder = PageFolderPath(appFolder_);
+    file1_->SetFiles(QString::fromStdString(folder.string()), ListPageFolder(folder));
+  });
+}
+
+QWidget& Form1::Tray1Widget() { return *static_cast<platform::QtSurface&>(tray1_->Surface()).Widget(); }
+
+QWidget& Form1::Hscroll2Widget() { return *static_cast<platform::QtSurface&>(hscroll2_->Surface()).Widget(); }
+
+void Form1::Load() {
+  Step([this] { pageFile_ = TempFolder() / kPageFileName; });
+  Step([this] {
+    BookReadReport report;
+    store_ = LoadBook(BookPath(appFolder_), &report);
+    if (report.damaged)
+      ReportError(QStringLiteral("The book file %1 is damaged: %2. %3 of 140 parts were read; the rest are empty.")
+                      .arg(Text(BookPath(appFolder_).string()), Text(report.problem))
+                      .arg(report.slotsRead));
+  });
+  Step([this] { browser_->Navigate(QString()); });
+  Step([this] { tray1_->PoluchiSpisok(Cp1251ToUtf8(store_.Slot(kContentsSlot))); });
+  // The tree's scroll bar joins the wheel routing here once it exists.
+  Step([this] { list1_->SetListIndex(1); });
+  Step([this] { browser_->show(); });
+  Step([this] {
+    InstallWheelHook();
+    hookInstalled_ = true;
+  });
+}
+
+void Form1::Unload() {
+  if (!hookInstalled_) return;
+  RemoveWheelHook();
+  hookInstalled_ = false;
+}
+
+void Form1::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  LayoutControls();
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+  Unload();
+  QWidget::closeEvent(event);
+}
+
+void Form1::LayoutControls() {
+  // Each step reads the sizes earlier steps set.
+  drawing::Surface& tray = tray1_->Surface();
+  drawing::Surface& slider = hscroll2_->Surface();
+  Step([&] { browser_->resize(CheckedSize(static_cast<long long>(width()) - browser_->x()), browser_->height()); });
+  Step([&] {
+    browser_->resize(browser_->width(), CheckedSize(static_cast<long long>(height()) - browser_->y() - 25));
+  });
+  Step([&] { list1_->move(list1_->x(), browser_->y()); });
+  Step([&] { list1_->resize(list1_->width(), CheckedSize(browser_->height())); });
+  Step([&] { tray.Move(tray.Left(), browser_->y(), tray.Width(), tray.Height()); });
+  Step([&] { tray.Move(tray.Left(), tray.Top(), tray.Width(), CheckedSize(browser_->height())); });
+  Step([&] {
+    slider.Move(slider.Left(), drawing::CheckedInt32(static_cast<long long>(height()) - slider.Height() - 5),
+                slider.Width(), slider.Height());
+  });
+  Step([&] {
+    slider.Move(drawing::CheckedInt32(static_cast<long long>(width()) - slider.Width()), slider.Top(), slider.Width(),
+                slider.Height());
+  });
+  Step([&] { label2_[1]->move(label2_[1]->x(), height() - label2_[1]->height()); });
+}
+
+std::string Form1::RGBtoHTML(long long red, long long green, long long blue) {
+  return reader::RGBtoHTML(red, green, blue);
+}
+
+std::string Form1::ColorToHtml(drawing::Colour colour) const {
+  return PlainColourToHtml(host_.ResolveColour(colour));
+}
+
+void Form1::ShowPage(int slot) {
+  browser_->Navigate(QString());
+  const ThemeColours colours{ColorToHtml(label1_[0]->BackColor()), ColorToHtml(label1_[1]->BackColor()),
+                             ColorToHtml(label1_[0]->ForeColor())};
+  const std::string page = PreparePage(store_.Slot(slot), colours);
+  if (pageFile_.empty()) {
+    ReportError(QStringLiteral("The page cannot be shown: there is no private temporary folder for it."));
+    return;
+  }
+  try {
+    WritePrivateFile(pageFile_, page);
+  } catch (const IoError& e) {
+    ReportError(QStringLiteral("The page cannot be shown: %1").arg(Text(e.what())));
+    return;
+  }
+  browser_->SetSilent(true);
+  browser_->Navigate(QString::fromStdString(pageFile_.string()));
+}
+
+void Form1::List1Click() {
+  const int slot = list1_->ListIndex() + 1;
+  if (slot < 0 || slot > kLastSlot) return;
+  ShowPage(slot);
+}
+
+void Form1::Tray1VibranFil(const std::string& pageField) {
+  int slot = -1;
+  try {
+    slot = drawing::RoundHalfEven(LeadingNumber(pageField));
+  } catch (const drawing::OverflowError&) {
+  }
+  if (slot < 0 || slot > kLastSlot) {
+    ReportError(QStringLiteral("This contents entry names page \"%1\", but the book has pages 0 to %2 only.")
+                    .arg(Text(pageField))
+                    .arg(kLastSlot));
+    return;
+  }
+  ShowPage(slot);
+}
+
+void Form1::Hscroll2Scroll() { browser_->SetZoomPercent(hscroll2_->Value()); }
+
+void Form1::Label1Click() {
+  label1_[0]->SetCaption(QString::number(label1_[0]->BackColor(), 16).toUpper());
+}
+
+void Form1::Command1Click() {
+  try {
+    const std::string contents = RunContentsBuilder(appFolder_, store_);
+    tray1_->PoluchiSpisok(Cp1251ToUtf8(contents));
+  } catch (const std::exception& e) {
+    ReportError(QStringLiteral("The contents could not be built: %1").arg(Text(e.what())));
+  }
+}
+
+void Form1::Command2Click() {
+  try {
+    const PackReport report = RunPageFolderPass(appFolder_, store_);
+    file1_->SetFiles(file1_->Path(), report.files);
+    QStringList problems;
+    if (!report.folderFound)
+      problems << QStringLiteral("The page folder %1 does not exist.").arg(Text(PageFolderPath(appFolder_).string()));
+    for (const PageFailure& f : report.failed)
+      problems << QStringLiteral("%1 was not packed: %2; its page keeps what it had.").arg(Text(f.file), Text(f.reason));
+    if (!report.ignored.empty())
+      problems << QStringLiteral("%1 files beyond page %2 were not packed (first: %3).")
+                      .arg(report.ignored.size())
+                      .arg(kLastSlot)
+                      .arg(Text(report.ignored.front()));
+    if (!problems.isEmpty()) ReportError(problems.join(QLatin1Char('\n')));
+  } catch (const std::exception& e) {
+    ReportError(QStringLiteral("The book was not saved: %1").arg(Text(e.what())));
+  }
+}
+
+void Form1::ReportError(const QString& text) {
+  lastError_ = text;
+  // Never modal: the reader keeps running, and nothing waits for the user.
+  auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setModal(false);
+  box->show();
+}
+
+}  // namespace reader
