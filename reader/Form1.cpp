@@ -19,6 +19,10 @@
 #include "reader/core/TempFolder.h"
 #include "reader/packing/Packing.h"
 
+// The design is compiled into this library; a static library's resources
+// must be registered by hand.
+static void RegisterDesignResources() { Q_INIT_RESOURCE(design); }
+
 namespace reader {
 namespace {
 
@@ -36,6 +40,7 @@ void Step(Fn&& fn) {
 }
 
 drawing::Design LoadDesign() {
+  RegisterDesignResources();
   QFile file(QStringLiteral(":/design/Form1.design"));
   if (!file.open(QIODevice::ReadOnly)) throw std::runtime_error("the window design is missing from the program");
   const QByteArray text = file.readAll();

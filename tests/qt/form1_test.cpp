@@ -1,0 +1,295 @@
+// The main window headless: start-up, layout, page display in the colour
+// theme, the handlers, and the packing buttons, over a book made per test.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QWebEnginePage>
+#include <filesystem>
+#include <fstream>
+
+#include "controls/slider/Hscroll.h"
+#include "controls/tree/Tray.h"
+#include "platform/Browser.h"
+#include "platform/StandardControls.h"
+#include "reader/Form1.h"
+#include "reader/WheelHook.h"
+#include "reader/core/Base64.h"
+#include "reader/core/Cp1251.h"
+#include "reader/core/PageStore.h"
+#include "reader/core/PageTheme.h"
+#include "reader/packing/Packing.h"
+
+namespace fs = std::filesystem;
+using reader::Form1;
+
+namespace {
+
+const reader::ThemeColours kDesignTheme{"#E0E0E0", "#FFFFFF", "#042640"};
+
+std::string PageText(int n) {
+  return "<html><body style=\"background-color:#fff5d2\"><div style=\"background: #83776e\">"
+         "<p style=\"font-family:'Calibri'; color:#000000\">page " +
+         std::to_string(n) + " \xCF\xF0\xE8\xE2\xE5\xF2</p></div></body></html>";
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// A book of five pages whose contents list names pages 1..3 in slot 139.
+reader::PageStore SampleStore() {
+  reader::PageStore store;
+  for (int n = 1; n <= 5; ++n) store.SetSlot(n, reader::BytesToBase64(PageText(n)));
+  store.SetSlot(139, reader::BuildContents(
+                         "\xC3\xEB\xE0\xE2\xE0\tx\r\n`One\ta\r\n`Two\tb\r\nSecond\t\r\n`Three\tc"));
+  return store;
+}
+
+class Form1Test : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir_.isValid());
+    app_ = fs::path(dir_.path().toStdString());
+  }
+
+  std::unique_ptr<Form1> Open(bool load = true) {
+    auto form = std::make_unique<Form1>(app_);
+    form->show();
+    if (load) form->Load();
+    return form;
+  }
+
+  // Waits for the browser to finish loading the page file (not the blank).
+  static bool WaitForPage(Form1& form) {
+    QSignalSpy spy(&form.WebBrowser1(), &QWebEngineView::loadFinished);
+    for (int attempt = 0; attempt < 20; ++attempt) {
+      if (form.WebBrowser1().url().isLocalFile()) return true;
+      if (!spy.wait(10000)) return false;
+    }
+    return form.WebBrowser1().url().isLocalFile();
+  }
+
+  static QString DocumentHtml(Form1& form) {
+    QString html;
+    QEventLoop loop;
+    form.WebBrowser1().page()->toHtml([&](const QString& text) {
+      html = text;
+      loop.quit();
+    });
+    loop.exec();
+    return html;
+  }
+
+  QTemporaryDir dir_;
+  fs::path app_;
+};
+
+TEST_F(Form1Test, StartUpShowsPageTwoInTheThemeAndTheContents) {
+  reader::SaveBook(app_ / "Data.dat", SampleStore());
+  auto form = Open();
+
+  EXPECT_EQ(form->windowTitle(), "Form1");
+  ASSERT_EQ(form->List1().ListCount(), 139);
+  EXPECT_EQ(form->List1().item(0)->text(), "  1 - bet");
+  EXPECT_EQ(form->List1().item(9)->text(), " 10 - bet");
+  EXPECT_EQ(form->List1().item(138)->text(), "139 - bet");
+  EXPECT_EQ(form->List1().ListIndex(), 1);
+  EXPECT_EQ(form->List1().currentItem()->text(), "  2 - bet");
+  EXPECT_TRUE(form->WebBrowser1().isVisible());
+  EXPECT_TRUE(reader::WheelHookInstalled());
+  EXPECT_EQ(form->Tray1().LastItemIndex(), 4);
+
+  EXPECT_EQ(ReadFile(form->PageFile()), reader::ApplyTheme(PageText(2), kDesignTheme));
+  ASSERT_TRUE(WaitForPage(*form));
+  const QString html = DocumentHtml(*form);
+  EXPECT_TRUE(html.contains("background-color:#E0E0E0")) << html.toStdString();
+  EXPECT_TRUE(html.contains("background:#FFFFFF"));
+  EXPECT_TRUE(html.contains("color:#042640"));
+  EXPECT_FALSE(html.contains("fff5d2"));
+  // The page bytes are Windows-1251 and reach the document as Cyrillic.
+  EXPECT_TRUE(html.contains(QString::fromUtf8("Привет")));
+
+  form->Unload();
+  EXPECT_FALSE(reader::WheelHookInstalled());
+  form->Unload();  // a second unload is harmless
+}
+
+TEST_F(Form1Test, MissingOrDamagedBookStillOpens) {
+  {
+    auto form = Open();
+    EXPECT_EQ(form->Tray1().LastItemIndex(), -1);
+    EXPECT_EQ(form->List1().ListIndex(), 1);
+    EXPECT_EQ(ReadFile(form->PageFile()), "");
+    EXPECT_TRUE(form->LastError().isEmpty());
+  }
+  // Cut inside slot 3: slots 0..2 survive, the rest are empty, the user is told.
+  const std::string whole = reader::SerializeBook(SampleStore());
+  const std::size_t cut = 2 + 2 + reader::BytesToBase64(PageText(1)).size() + 2 +
+                          reader::BytesToBase64(PageText(2)).size() + 2 + 10;
+  WriteFile(app_ / "Data.dat", whole.substr(0, cut));
+  auto form = Open();
+  EXPECT_EQ(ReadFile(form->PageFile()), reader::ApplyTheme(PageText(2), kDesignTheme));
+  EXPECT_TRUE(form->Store().Slot(3).empty());
+  EXPECT_TRUE(form->LastError().contains("damaged")) << form->LastError().toStdString();
+}
+
+TEST_F(Form1Test, LayoutFollowsEveryResize) {
+  auto form = Open(false);
+  form->resize(1000, 500);
+  QApplication::processEvents();
+  auto& b = form->WebBrowser1();
+  EXPECT_EQ(b.geometry(), QRect(376, 64, 1000 - 376, 500 - 64 - 25));
+  EXPECT_EQ(form->List1().geometry(), QRect(816, 64, 97, b.height()));
+  EXPECT_EQ(form->Tray1Widget().geometry(), QRect(0, 64, 371, b.height()));
+  EXPECT_EQ(form->Hscroll2Widget().geometry(), QRect(1000 - 183, 500 - 17 - 5, 183, 17));
+  EXPECT_EQ(form->Label2(1).geometry(), QRect(-8, 500 - 25, 569, 25));
+  EXPECT_EQ(form->Label2(0).geometry(), QRect(-24, 0, 385, 49));
+
+  // Too small for the browser: its width and height steps fail and are
+  // skipped; every other step still runs with what it reads.
+  form->resize(300, 50);
+  QApplication::processEvents();
+  EXPECT_EQ(b.geometry(), QRect(376, 64, 1000 - 376, 500 - 64 - 25));
+  EXPECT_EQ(form->List1().geometry(), QRect(816, 64, 97, 411));
+  EXPECT_EQ(form->Hscroll2Widget().geometry(), QRect(300 - 183, 50 - 17 - 5, 183, 17));
+  EXPECT_EQ(form->Label2(1).y(), 50 - 25);
+
+  form->resize(Form1::kDesignWidth, Form1::kDesignHeight);
+  QApplication::processEvents();
+  EXPECT_EQ(b.geometry(), QRect(376, 64, 1195 - 376, 639 - 64 - 25));
+  EXPECT_EQ(form->Tray1().Surface().Height(), 639 - 64 - 25);
+}
+
+TEST_F(Form1Test, StackingFollowsCreationOrderWithLabelsBeneath) {
+  auto form = Open(false);
+  const QObjectList& order = form->children();  // bottom to top
+  auto at = [&](QObject* w) { return order.indexOf(w); };
+  const int browser = at(&form->WebBrowser1());
+  for (QObject* covered : {static_cast<QObject*>(&form->List1()), static_cast<QObject*>(&form->File1()),
+                           static_cast<QObject*>(&form->Command2())})
+    EXPECT_LT(at(covered), browser);
+  EXPECT_GT(at(&form->Tray1Widget()), browser);
+  EXPECT_GT(at(&form->Hscroll2Widget()), browser);
+  for (int k = 0; k < 2; ++k) EXPECT_LT(at(&form->Label1(k)), at(&form->Picture1()));
+  EXPECT_LT(at(&form->Label2(1)), at(&form->Label1(0)));
+  EXPECT_EQ(form->childAt(form->Command1().geometry().center()), &form->Command1());
+  EXPECT_EQ(form->childAt(form->Command3().geometry().center()), &form->Command3());
+  EXPECT_EQ(form->Command2().text(), QString::fromUtf8("Сбор базы"));
+}
+
+TEST_F(Form1Test, PageListAndTreeShowPages) {
+  reader::SaveBook(app_ / "Data.dat", SampleStore());
+  auto form = Open();
+  form->List1().SetListIndex(4);
+  EXPECT_EQ(ReadFile(form->PageFile()), reader::ApplyTheme(PageText(5), kDesignTheme));
+  // A short page after a long one leaves nothing of the long one.
+  form->List1().SetListIndex(5);
+  EXPECT_EQ(ReadFile(form->PageFile()), "");
+  // "139 - bet" decodes the contents list: an empty page.
+  form->List1().SetListIndex(138);
+  EXPECT_EQ(ReadFile(form->PageFile()), "");
+
+  auto choose = [&](std::string field) {
+    std::int32_t index = 0;
+    std::string name, free;
+    form->Tray1().VibranFil(index, name, free, field);
+  };
+  choose("3");
+  EXPECT_EQ(ReadFile(form->PageFile()), reader::ApplyTheme(PageText(3), kDesignTheme));
+  choose("2.5");  // halves round to even
+  EXPECT_EQ(ReadFile(form->PageFile()), reader::ApplyTheme(PageText(2), kDesignTheme));
+  choose("3.5");
+  EXPECT_EQ(ReadFile(form->PageFile()), reader::ApplyTheme(PageText(4), kDesignTheme));
+  EXPECT_TRUE(form->LastError().isEmpty());
+
+  // Out of range: a clear message, nothing shown, the reader keeps running.
+  choose("140");
+  EXPECT_TRUE(form->LastError().contains("140")) << form->LastError().toStdString();
+  EXPECT_EQ(ReadFile(form->PageFile()), reader::ApplyTheme(PageText(4), kDesignTheme));
+  choose("99999999999999");
+  choose("-1");
+  form->List1().SetListIndex(0);
+  EXPECT_EQ(ReadFile(form->PageFile()), reader::ApplyTheme(PageText(1), kDesignTheme));
+}
+
+TEST_F(Form1Test, UnwritablePageFileIsReportedAndTheReaderGoesOn) {
+  reader::SaveBook(app_ / "Data.dat", SampleStore());
+  auto form = Open();
+  const fs::path page = form->PageFile();
+  fs::remove(page);
+  fs::create_directory(page);  // cannot be opened for writing, even by root
+  form->List1().SetListIndex(2);
+  EXPECT_TRUE(form->LastError().contains("tmp.html")) << form->LastError().toStdString();
+  fs::remove(page);
+  form->List1().SetListIndex(2);
+  EXPECT_EQ(ReadFile(page), reader::ApplyTheme(PageText(3), kDesignTheme));
+
+  // A symlink planted at the page file's name is not followed.
+  const fs::path victim = app_ / "victim.txt";
+  WriteFile(victim, "keep");
+  fs::remove(page);
+  fs::create_symlink(victim, page);
+  form->List1().SetListIndex(0);
+  EXPECT_EQ(ReadFile(victim), "keep");
+  EXPECT_FALSE(form->LastError().isEmpty());
+  fs::remove(page);
+}
+
+TEST_F(Form1Test, ZoomSliderAndSwatchHandlers) {
+  auto form = Open();
+  EXPECT_EQ(form->WebBrowser1().ZoomPercent(), 100);  // nothing sent at start-up
+  form->Hscroll2().SetValue(20);
+  EXPECT_EQ(form->WebBrowser1().ZoomPercent(), 20);
+  form->Hscroll2().SetValue(300);
+  EXPECT_EQ(form->WebBrowser1().ZoomPercent(), 300);
+  form->Hscroll2().SetValue(500);  // the slider clamps before it tells the window
+  EXPECT_EQ(form->Hscroll2().Value(), 300);
+  EXPECT_EQ(form->WebBrowser1().ZoomPercent(), 300);
+
+  EXPECT_EQ(Form1::RGBtoHTML(4, 38, 64), "042640");
+  EXPECT_EQ(Form1::RGBtoHTML(256, 0, 0), "err");
+  form->Label1(1).click();
+  EXPECT_EQ(form->Label1(0).Caption(), "E0E0E0");
+}
+
+TEST_F(Form1Test, PackingButtonsBuildAndSaveTheBook) {
+  reader::SaveBook(app_ / "Data.dat", SampleStore());
+  WriteFile(app_ / "Data" / "names.txt", "Part\t\r\n`Alpha\tx\r\n`Beta\ty");
+  WriteFile(app_ / "Lor2" / "b.html", PageText(20));
+  WriteFile(app_ / "Lor2" / "A.html", PageText(10));
+  auto form = Open();
+  ASSERT_EQ(form->File1().ListCount(), 2);
+  EXPECT_EQ(form->File1().FileName(0), "A.html");
+
+  form->Command1().click();
+  EXPECT_EQ(form->Tray1().LastItemIndex(), 2);
+  EXPECT_EQ(form->Store().Slot(139), reader::BuildContents("Part\t\r\n`Alpha\tx\r\n`Beta\ty"));
+  // Nothing is written until the pass.
+  EXPECT_EQ(reader::LoadBook(app_ / "Data.dat").Slot(139), SampleStore().Slot(139));
+
+  form->Command2().click();
+  EXPECT_TRUE(form->LastError().isEmpty()) << form->LastError().toStdString();
+  const reader::PageStore saved = reader::LoadBook(app_ / "Data.dat");
+  EXPECT_EQ(saved, form->Store());
+  EXPECT_EQ(reader::Base64ToBytes(saved.Slot(1)), PageText(10));
+  EXPECT_EQ(reader::Base64ToBytes(saved.Slot(2)), PageText(20));
+  EXPECT_EQ(saved.Slot(3), SampleStore().Slot(3));  // beyond the files: kept
+  EXPECT_EQ(saved.Slot(139), reader::BuildContents("Part\t\r\n`Alpha\tx\r\n`Beta\ty"));
+
+  // A save that cannot happen is reported and the book on disk is kept.
+  fs::remove(app_ / "Data.dat");
+  fs::create_directory(app_ / "Data.dat");
+  form->Command2().click();
+  EXPECT_TRUE(form->LastError().contains("Data.dat")) << form->LastError().toStdString();
+  form->Command3().click();  // does nothing
+}
+
+}  // namespace
