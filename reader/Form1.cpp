@@ -108,6 +108,10 @@ void Form1::CreateControls() {
     label->SetBackColor(ColourOf(bag, "BackColor", drawing::kButtonFace));
     label->SetForeColor(ColourOf(bag, "ForeColor", 0x80000012u));
     if (bag.Contains("Font")) label->SetStoredFont(bag.Read<drawing::Font>("Font", {}));
+    // 0 left, 1 right, 2 centre, as the stored designs number them.
+    const int alignment = bag.Read<std::int32_t>("Alignment", 0);
+    label->setAlignment((alignment == 2 ? Qt::AlignHCenter : alignment == 1 ? Qt::AlignRight : Qt::AlignLeft) |
+                        Qt::AlignVCenter);
     return label;
   };
   auto makeButton = [&](const char* section) {
