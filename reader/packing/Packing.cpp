@@ -140,13 +140,14 @@ std::vector<std::string> ListPageFolder(const fs::path& folder, bool* found) {
   if (!isFolder) return names;
   fs::directory_iterator it(folder, ec);
   if (ec) throw IoError(folder.string() + ": cannot be listed: " + ec.message());
-  for (const fs::directory_iterator end; it != end; it.increment(ec)) {
-    std::error_code typeError;
+  for (const fs::directory_iterator end; it != end;) {
     const std::string name = it->path().filename().string();
-    if (name.empty() || name.front() == '.') continue;
-    if (it->is_regular_file(typeError)) names.push_back(name);
+    std::error_code typeError;
+    // A broken link or an entry that vanished is no page file.
+    if (!name.empty() && name.front() != '.' && it->is_regular_file(typeError)) names.push_back(name);
+    it.increment(ec);
+    if (ec) throw IoError(folder.string() + ": cannot be listed: " + ec.message());
   }
-  if (ec) throw IoError(folder.string() + ": cannot be listed: " + ec.message());
   std::sort(names.begin(), names.end(),
             [](const std::string& x, const std::string& y) { return PageNameLess(x, y); });
   return names;
