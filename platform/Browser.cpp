@@ -9,6 +9,7 @@
 #include <QUrl>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineFileSystemAccessRequest>
+#include <QWebEngineFullScreenRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineRegisterProtocolHandlerRequest>
@@ -75,8 +76,8 @@ class LocalPageInterceptor : public QWebEngineUrlRequestInterceptor {
     const QString scheme = url.scheme().toLower();
     if (scheme == QLatin1String("about") || scheme == QLatin1String("data") || scheme == QLatin1String("blob")) return;
     if (scheme == QLatin1String("file") && url.host().isEmpty()) {
-      // The lock matters only if Qt ever calls this from its IO thread (as
-      // Qt 5 did); Navigate changes the allowed file on the UI thread.
+      // Navigate sets the allowed file on the UI thread; the lock keeps
+      // this right whichever thread Qt runs the interceptor on.
       QMutexLocker lock(&mutex_);
       if (!allowed_file_.isEmpty() && CleanLocalPath(url) == allowed_file_) return;
     }
@@ -89,7 +90,8 @@ class LocalPageInterceptor : public QWebEngineUrlRequestInterceptor {
 };
 
 // Answers every question a page can ask without a dialog when the browser
-// is silent, and never opens windows, file choosers or permissions.
+// is silent, and never opens a window or a file chooser or grants a
+// permission.
 class BrowserPage : public QWebEnginePage {
  public:
   BrowserPage(QWebEngineProfile* profile, const Browser& browser) : QWebEnginePage(profile), browser_(browser) {
@@ -189,20 +191,12 @@ Browser::Browser(QWidget* parent) : QWebEngineView(parent) {
 
   page_ = new BrowserPage(profile_, *this);
   setPage(page_);
-
-  // setZoomFactor survives navigation, but a new render process (after a
-  // crash, or a cross-origin switch) may start from 1.0; putting it back
-  // after each load keeps the zoom on every page shown.
-  connect(this, &QWebEngineView::loadFinished, this, [this](bool) {
-    const qreal factor = std::max(zoom_percent_, kSmallestFactorPercent) / 100.0;
-    if (!qFuzzyCompare(page_->zoomFactor(), factor)) page_->setZoomFactor(factor);
-  });
 }
 
 Browser::~Browser() {
   // The page must go before its profile (a child of this widget, deleted
-  // after this body): a profile released under a live page crashes.
-  setPage(nullptr);
+  // after this body); Qt warns of trouble when a profile is released under a
+  // live page. Deleting the page also detaches it from this view.
   delete page_;
   page_ = nullptr;
 }
