@@ -35,7 +35,7 @@ class LineParser {
     SkipSpace();
     const std::size_t start = pos_;
     while (pos_ < text_.size() &&
-           (std::isalnum(static_cast<unsigned char>(text_[pos_])) || text_[pos_] == '_'))
+           (std::isalnum(static_cast<unsigned char>(text_[pos_])) || text_[pos_] == '_' || text_[pos_] == '.'))
       ++pos_;
     if (start == pos_) Fail("expected a name");
     return std::string(text_.substr(start, pos_ - start));

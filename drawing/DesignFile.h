@@ -11,6 +11,8 @@
 //   Caption      = "Сбор базы"
 //   FontShapka   = font("Arial", 9, 400, 204)          # face, points, weight, charset
 //   PicFileUp    = picture("page.png")
+//
+// A control's inner controls have sections of their own: [Tray1.PodskazV1].
 #include <functional>
 #include <map>
 #include <stdexcept>

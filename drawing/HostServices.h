@@ -41,6 +41,10 @@ class HostServices {
   // A plain colour for any colour value; system colours go through the palette.
   virtual Colour ResolveColour(Colour colour) const = 0;
   virtual Font AmbientFont() const = 0;
+  // Routes the wheel messages that reach this surface's window to the wheel
+  // target list (see WheelTargets.h) before the window's own handling. A
+  // host without wheel input has nothing to route.
+  virtual void SubclassWheelWindow(Surface& /*surface*/) {}
 };
 
 // Where a control lives: the services, its saved properties and the host's

@@ -11,6 +11,20 @@ bool CaseInsensitiveLess::operator()(std::string_view a, std::string_view b) con
   });
 }
 
+PropertyValue PropertyBag::ReadValue(std::string_view key, const PropertyValue& fallback) const {
+  auto it = values_.find(key);
+  if (it == values_.end()) return fallback;
+  if (it->second.index() != fallback.index()) throw PropertyTypeError(std::string(key));
+  return it->second;
+}
+
+void PropertyBag::WriteValue(std::string_view key, const PropertyValue& value, const PropertyValue& fallback) {
+  if (value == fallback)
+    Erase(key);
+  else
+    Set(key, value);
+}
+
 void PropertyBag::Set(std::string_view key, PropertyValue value) {
   auto it = values_.find(key);
   if (it != values_.end()) {

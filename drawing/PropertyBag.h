@@ -46,6 +46,11 @@ class PropertyBag {
       Set(key, PropertyValue(value));
   }
 
+  // The same for a value of any kind, for controls that keep their
+  // properties in one table.
+  PropertyValue ReadValue(std::string_view key, const PropertyValue& fallback) const;
+  void WriteValue(std::string_view key, const PropertyValue& value, const PropertyValue& fallback);
+
   void Set(std::string_view key, PropertyValue value);
   void Erase(std::string_view key);
   bool Contains(std::string_view key) const { return values_.find(key) != values_.end(); }

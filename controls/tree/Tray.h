@@ -1,55 +1,194 @@
 #pragma once
 // The contents tree control as its host sees it: the item model, the
-// surface it draws on, its saved properties and its events. Rows are not
-// drawn yet; the control paints its background gradient.
+// surface it draws on, its inner scroll bar and hint balloon, its saved
+// properties and its events.
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "controls/balloon/PodskazV.h"
+#include "controls/scrollbar/VerticalScroll.h"
 #include "controls/tree/TreeModel.h"
+#include "drawing/DesignFile.h"
 #include "drawing/HostServices.h"
 
 namespace tree {
 
+// The appearance values painting and interaction read. Forwarded properties
+// (the scroll bar's and the surface's) live in those parts, not here.
+struct TrayLook {
+  std::string Spisok;
+  std::int32_t TipTr = 0;
+  std::int32_t Kvadrat = 0;
+  std::int32_t KvadratNagat = 0;
+  drawing::Colour TrCvetText = 0;
+  drawing::Colour TrCvetTextVb = 0;
+  drawing::Font FontShapka;
+  drawing::Font FontElement;
+  drawing::Font FontElementVibran;
+  std::int32_t TrVisotaPlanki = 0;
+  std::int32_t TrOtstSleva = 5;
+  std::int32_t TrOtstMegRazdel = 0;
+  drawing::Colour TrCvetRazdel = 0;
+  drawing::Colour TrCvetRazdelVb = 0;
+  drawing::Colour TrCvetPodRazdel = 0;
+  std::int32_t ColorRamki = 0;
+  std::int32_t TrOtstMegPodRazdel = 0;
+  std::int32_t ColorMenuUroven = 0;
+  std::int32_t ColorMenuCvRazn = 0;
+  std::int32_t ColorRamkiPROZRACHNOST = 255;
+  drawing::PicturePtr PicFolderUp;
+  drawing::PicturePtr PicFolderOpen;
+  drawing::PicturePtr PicFileUp;
+  bool ScrollActivate = false;
+  drawing::Colour TrCvetPodRazdelVb = 0;
+  bool TrVipodaPerviy = false;
+  std::int32_t ColorBlackProzShap = 0;
+};
+
 class Tray {
  public:
+  // Width of the inner scroll bar, pixels.
+  static constexpr int kScrollBarWidth = 12;
+
   // The surface is created through the site's services as a child of parent
   // (null: of the host's own window).
   Tray(const drawing::ControlSite& site, drawing::Surface* parent);
   ~Tray();
+  Tray(const Tray&) = delete;
+  Tray& operator=(const Tray&) = delete;
 
   drawing::Surface& Surface() { return *surface_; }
+  scrollbar::VerticalScroll& VerticalScroll1() { return *bar_; }
+  drawing::Surface& VerticalScroll1Surface() { return *barSurface_; }
+  balloon::PodskazV& PodskazV1() { return *balloon_; }
 
   // Parses and shows a new contents list (UTF-8); the selection is cleared.
   void PoluchiSpisok(const std::string& text);
   std::int32_t VibranO(bool allowSection) const { return model_.VibranO(allowSection); }
   void PrimiTRy() { model_.PrimiTRy(); }
+  // "+" scrolls one step down, "-" one step up; any other text does nothing.
+  void ScrollM(std::string& nc);
+  // Hands the inner scroll bar to the wheel subclassing helper.
+  void RRscrfoll();
   // Full repaint into the retained image.
   void Lina();
 
+  // Properties, in the order they are saved.
+  const std::string& Spisok() const { return look_.Spisok; }
+  void SetSpisok(const std::string& text);
+  std::int32_t TipTr() const { return look_.TipTr; }
+  void SetTipTr(std::int32_t value);
+  std::int32_t Kvadrat() const { return look_.Kvadrat; }
+  void SetKvadrat(std::int32_t value);
+  std::int32_t KvadratNagat() const { return look_.KvadratNagat; }
+  void SetKvadratNagat(std::int32_t value);
+  drawing::Colour TrCvetText() const { return look_.TrCvetText; }
+  void SetTrCvetText(drawing::Colour colour);
+  drawing::Colour TrCvetTextVb() const { return look_.TrCvetTextVb; }
+  void SetTrCvetTextVb(drawing::Colour colour);
+  const drawing::Font& FontShapka() const { return look_.FontShapka; }
+  void SetFontShapka(const drawing::Font& font);
+  const drawing::Font& FontElement() const { return look_.FontElement; }
+  void SetFontElement(const drawing::Font& font);
+  const drawing::Font& FontElementVibran() const { return look_.FontElementVibran; }
+  void SetFontElementVibran(const drawing::Font& font);
+  std::int32_t TrVisotaPlanki() const { return look_.TrVisotaPlanki; }
+  void SetTrVisotaPlanki(std::int32_t value);
+  std::int32_t TrOtstSleva() const { return look_.TrOtstSleva; }
+  void SetTrOtstSleva(std::int32_t value);
+  std::int32_t TrOtstMegRazdel() const { return look_.TrOtstMegRazdel; }
+  void SetTrOtstMegRazdel(std::int32_t value);
+  drawing::Colour TrCvetRazdel() const { return look_.TrCvetRazdel; }
+  void SetTrCvetRazdel(drawing::Colour colour);
+  drawing::Colour TrCvetRazdelVb() const { return look_.TrCvetRazdelVb; }
+  void SetTrCvetRazdelVb(drawing::Colour colour);
+  drawing::Colour TrCvetPodRazdel() const { return look_.TrCvetPodRazdel; }
+  void SetTrCvetPodRazdel(drawing::Colour colour);
+  std::int32_t ColorRamki() const { return look_.ColorRamki; }
+  void SetColorRamki(std::int32_t value);
+  std::int32_t TrOtstMegPodRazdel() const { return look_.TrOtstMegPodRazdel; }
+  void SetTrOtstMegPodRazdel(std::int32_t value);
+  std::int32_t ColorMenuUroven() const { return look_.ColorMenuUroven; }
+  void SetColorMenuUroven(std::int32_t value);
+  std::int32_t ColorMenuCvRazn() const { return look_.ColorMenuCvRazn; }
+  void SetColorMenuCvRazn(std::int32_t value);
+  std::int32_t ColorRamkiPROZRACHNOST() const { return look_.ColorRamkiPROZRACHNOST; }
+  void SetColorRamkiPROZRACHNOST(std::int32_t value);  // clamps to 0..255
+  std::int32_t SHagScrl() const;
+  void SetSHagScrl(std::int32_t value);
+  const drawing::PicturePtr& PicFolderUp() const { return look_.PicFolderUp; }
+  void SetPicFolderUp(drawing::PicturePtr picture);
+  const drawing::PicturePtr& PicFolderOpen() const { return look_.PicFolderOpen; }
+  void SetPicFolderOpen(drawing::PicturePtr picture);
+  const drawing::PicturePtr& PicFileUp() const { return look_.PicFileUp; }
+  void SetPicFileUp(drawing::PicturePtr picture);
+  bool ScrollActivate() const { return look_.ScrollActivate; }
+  void SetScrollActivate(bool value);
+  drawing::Colour TrScrlCvBG() const;
+  void SetTrScrlCvBG(drawing::Colour colour);
+  drawing::Colour TrScrlCvFon() const;
+  void SetTrScrlCvFon(drawing::Colour colour);
+  std::int32_t ScrolBegunokVisota() const;
+  void SetScrolBegunokVisota(std::int32_t value);
   std::int32_t Vibran() const { return model_.Vibran(); }
-  void SetVibran(std::int32_t index);
+  void SetVibran(std::int32_t index);  // does not repaint
+  drawing::Colour TrCvetPodRazdelVb() const { return look_.TrCvetPodRazdelVb; }
+  void SetTrCvetPodRazdelVb(drawing::Colour colour);
+  bool TrVipodaPerviy() const { return look_.TrVipodaPerviy; }
+  void SetTrVipodaPerviy(bool value);
+  std::int32_t ColorBlackProzShap() const { return look_.ColorBlackProzShap; }
+  void SetColorBlackProzShap(std::int32_t value);  // clamps to 0..255
+  std::int16_t BorderStyle() const { return surface_->BorderStyle(); }
+  void SetBorderStyle(std::int16_t value);
+  std::int16_t Appearance() const { return surface_->Appearance(); }
+  void SetAppearance(std::int16_t value);
   drawing::Colour TrCvetFon() const { return surface_->BackColor(); }
   void SetTrCvetFon(drawing::Colour colour);
-  bool TrVipodaPerviy() const { return openFirst_; }
-  void SetTrVipodaPerviy(bool open);
 
+  drawing::WindowHandle hdc() const { return surface_->hdc(); }
+  bool HasDC() const { return surface_->HasDC(); }
+  drawing::WindowHandle hWnd() const { return surface_->hWnd(); }
+
+  // Saved properties: reading assigns directly (no clamping, nothing
+  // forwarded to the balloon); writing leaves out values equal to defaults.
   void ReadProperties(const drawing::PropertyBag& bag);
+  void WriteProperties(drawing::PropertyBag& bag) const;
+  // The tree's own section and its inner controls' ("name.PodskazV1",
+  // "name.VerticalScroll1") from a window design.
+  void ReadDesign(const drawing::Design& design, const std::string& name);
 
   const TreeModel& Model() const { return model_; }
+  const TrayLook& Look() const { return look_; }
   std::int32_t LastItemIndex() const { return model_.LastItemIndex(); }
+  std::int32_t HotIndex() const { return hotIndex_; }
 
-  // A page entry was chosen: index, name, field 1, field 2.
+  // Events, in the control's order.
+  std::function<void(float&, float&)> MovTray;
+  std::function<void(std::int32_t&, std::string&, bool&)> HoverItem;
+  std::function<void(std::int32_t&, std::string&, std::string&, std::string&)> VibranPapka;
   std::function<void(std::int32_t&, std::string&, std::string&, std::string&)> VibranFil;
+  std::function<void(std::int32_t&, std::string&, std::string&, std::string&)> VibranFilDbl;
+  std::function<void()> FoksGo;
+  std::function<void()> FoksEx;
 
  private:
+  friend struct TrayProperties;
   void PaintBackground();
+  void Changed(std::string_view key) const { site_.PropertyChanged(key); }
+  void OnResize();
 
   drawing::ControlSite site_;
+  drawing::ControlSite innerSite_;
   std::unique_ptr<drawing::Surface> surface_;
+  std::unique_ptr<drawing::Surface> barSurface_;
+  std::unique_ptr<drawing::Surface> balloonFace_;
+  std::unique_ptr<scrollbar::VerticalScroll> bar_;
+  std::unique_ptr<balloon::PodskazV> balloon_;
   TreeModel model_;
-  bool openFirst_ = false;
+  TrayLook look_;
+  std::int32_t hotIndex_ = -1;
 };
 
 }  // namespace tree
