@@ -9,7 +9,7 @@ namespace balloon {
 
 namespace {
 
-struct PropertySpec {
+struct PropertyEntry {
   std::string_view key;
   // The value of a newly placed control, and the default for saving and
   // loading unless the default is the host's ambient font.
@@ -19,8 +19,8 @@ struct PropertySpec {
 
 // Every persisted property once, in the order of PodskazV::Persisted. Colours
 // are stored as their 32-bit pattern.
-const std::array<PropertySpec, 21>& Properties() {
-  static const std::array<PropertySpec, 21> table{{
+const std::array<PropertyEntry, 21>& Properties() {
+  static const std::array<PropertyEntry, 21> table{{
       {"Font", drawing::Font{}, true},  // the template's design font: 8.25 pt, 400, Cyrillic
       {"BackColor", std::int32_t{0x00070707}},
       {"ProzrachostOkna", std::int32_t{255}},
@@ -46,7 +46,7 @@ const std::array<PropertySpec, 21>& Properties() {
   return table;
 }
 
-const PropertySpec& Spec(std::size_t index) { return Properties()[index]; }
+const PropertyEntry& Entry(std::size_t index) { return Properties()[index]; }
 
 // Image1: a small speech balloon; only its size matters to the host.
 drawing::PicturePtr MakeFacePicture(int size) {
@@ -74,7 +74,7 @@ PodskazV::PodskazV(drawing::Surface& face, drawing::ControlSite site) : face_(fa
   trackingTimer_->SetInterval(kTimerInterval);
   trackingTimer_->SetEnabled(false);
 
-  for (std::size_t i = 0; i < kPersistedCount; ++i) Load(static_cast<Persisted>(i), Spec(i).initial);
+  for (std::size_t i = 0; i < kPersistedCount; ++i) Load(static_cast<Persisted>(i), Entry(i).initial);
 
   facePicture_ = MakeFacePicture(kFaceSize);
   face_.SetPicture(facePicture_);
@@ -127,7 +127,7 @@ void PodskazV::Load(Persisted property, drawing::PropertyValue value) {
 
 void PodskazV::Assign(Persisted property, drawing::PropertyValue value) {
   Load(property, std::move(value));
-  site_.PropertyChanged(Spec(static_cast<std::size_t>(property)).key);
+  site_.PropertyChanged(Entry(static_cast<std::size_t>(property)).key);
 }
 
 void PodskazV::SetPoyavlenieS(std::int32_t mode) { Assign(Persisted::PoyavlenieS, mode); }
@@ -191,25 +191,25 @@ void PodskazV::SetActive(bool on) { Assign(Persisted::Active, on); }
 
 void PodskazV::ReadProperties(const drawing::PropertyBag& bag) {
   for (std::size_t i = 0; i < kPersistedCount; ++i) {
-    const PropertySpec& spec = Spec(i);
+    const PropertyEntry& entry = Entry(i);
     drawing::PropertyValue fallback =
-        spec.ambientFontDefault ? drawing::PropertyValue(site_.services->AmbientFont()) : spec.initial;
+        entry.ambientFontDefault ? drawing::PropertyValue(site_.services->AmbientFont()) : entry.initial;
     drawing::PropertyValue stored = std::visit(
-        [&](const auto& def) -> drawing::PropertyValue { return bag.Read(spec.key, def); }, fallback);
+        [&](const auto& def) -> drawing::PropertyValue { return bag.Read(entry.key, def); }, fallback);
     Load(static_cast<Persisted>(i), std::move(stored));
   }
 }
 
 void PodskazV::WriteProperties(drawing::PropertyBag& bag) const {
   for (std::size_t i = 0; i < kPersistedCount; ++i) {
-    const PropertySpec& spec = Spec(i);
+    const PropertyEntry& entry = Entry(i);
     drawing::PropertyValue fallback =
-        spec.ambientFontDefault ? drawing::PropertyValue(site_.services->AmbientFont()) : spec.initial;
+        entry.ambientFontDefault ? drawing::PropertyValue(site_.services->AmbientFont()) : entry.initial;
     const drawing::PropertyValue current = Current(static_cast<Persisted>(i));
     std::visit(
         [&](const auto& def) {
           using T = std::decay_t<decltype(def)>;
-          bag.Write<T>(spec.key, std::get<T>(current), def);
+          bag.Write<T>(entry.key, std::get<T>(current), def);
         },
         fallback);
   }

@@ -9,7 +9,7 @@ namespace scrollbar {
 
 namespace {
 
-struct PropertySpec {
+struct PropertyEntry {
   std::string_view key;
   std::int32_t fallback;
 };
@@ -17,7 +17,7 @@ struct PropertySpec {
 // Every persisted property once: its key and its default, in the order of
 // saving and loading (the order of VerticalScroll::Persisted). Colours are
 // stored as their 32-bit pattern.
-constexpr std::array<PropertySpec, 7> kProperties{{
+constexpr std::array<PropertyEntry, 7> kProperties{{
     {"BackColor", static_cast<std::int32_t>(drawing::kButtonFace)},
     {"BegunokColor", 0},
     {"BegunokVisota", 25},
@@ -27,7 +27,7 @@ constexpr std::array<PropertySpec, 7> kProperties{{
     {"SHag", 25},
 }};
 
-constexpr const PropertySpec& Spec(int index) { return kProperties[static_cast<std::size_t>(index)]; }
+constexpr const PropertyEntry& Entry(int index) { return kProperties[static_cast<std::size_t>(index)]; }
 
 // The thumb arithmetic divides by Max and by the track length; both can be
 // 0, which has no answer rather than an infinite one.
@@ -44,7 +44,7 @@ double Divide(double a, double b) {
 
 VerticalScroll::VerticalScroll(drawing::Surface& surface, drawing::ControlSite site)
     : surface_(surface), site_(std::move(site)) {
-  for (int i = 0; i < static_cast<int>(kProperties.size()); ++i) Load(static_cast<Persisted>(i), Spec(i).fallback);
+  for (int i = 0; i < static_cast<int>(kProperties.size()); ++i) Load(static_cast<Persisted>(i), Entry(i).fallback);
   surface_.events.mouseDown = [this](int, int, double, double y) { OnMouseDown(y); };
   surface_.events.mouseMove = [this](int, int, double, double y) { OnMouseMove(y); };
   surface_.events.mouseUp = [this](int, int, double, double) { dragging_ = false; };
@@ -83,7 +83,7 @@ void VerticalScroll::Load(Persisted property, std::int32_t value) {
   }
 }
 
-void VerticalScroll::MarkChanged(Persisted property) { site_.PropertyChanged(Spec(static_cast<int>(property)).key); }
+void VerticalScroll::MarkChanged(Persisted property) { site_.PropertyChanged(Entry(static_cast<int>(property)).key); }
 
 void VerticalScroll::RaiseShowOrHide() {
   if (max_ != 0) {
@@ -262,13 +262,13 @@ void VerticalScroll::PaintBar() {
 
 void VerticalScroll::ReadProperties(const drawing::PropertyBag& bag) {
   for (int i = 0; i < static_cast<int>(kProperties.size()); ++i)
-    Load(static_cast<Persisted>(i), bag.Read<std::int32_t>(Spec(i).key, Spec(i).fallback));
+    Load(static_cast<Persisted>(i), bag.Read<std::int32_t>(Entry(i).key, Entry(i).fallback));
   PaintBar();
 }
 
 void VerticalScroll::WriteProperties(drawing::PropertyBag& bag) {
   for (int i = 0; i < static_cast<int>(kProperties.size()); ++i)
-    bag.Write<std::int32_t>(Spec(i).key, Stored(static_cast<Persisted>(i)), Spec(i).fallback);
+    bag.Write<std::int32_t>(Entry(i).key, Stored(static_cast<Persisted>(i)), Entry(i).fallback);
   PaintBar();
 }
 
