@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <cmath>
+#include <exception>
 
 #include "platform/QtHost.h"
 
@@ -40,6 +41,18 @@ QString FaceFor(const std::string& stored) {
       face.compare(QLatin1String("Verdana"), Qt::CaseInsensitive) == 0)
     return QStringLiteral("DejaVu Sans");
   return face;
+}
+
+// Input reaches the controls from inside Qt's event dispatch, where an
+// exception must not escape: a failing handler loses that one event, as
+// the controls' mouse handling skips a failing step.
+template <typename Fn, typename... Args>
+void Deliver(const Fn& handler, Args... args) {
+  if (!handler) return;
+  try {
+    handler(args...);
+  } catch (const std::exception&) {
+  }
 }
 
 }  // namespace
@@ -106,47 +119,44 @@ void SurfaceWidget::paintEvent(QPaintEvent*) {
 
 void SurfaceWidget::mousePressEvent(QMouseEvent* e) {
   const int b = owner_.BorderWidth();
-  if (owner_.events.mouseDown)
-    owner_.events.mouseDown(ButtonsOf(e->button()), ShiftOf(e->modifiers()), e->position().x() - b,
-                            e->position().y() - b);
-  if (owner_.events.gotFocus) owner_.events.gotFocus();
+  Deliver(owner_.events.mouseDown, ButtonsOf(e->button()), ShiftOf(e->modifiers()), e->position().x() - b,
+          e->position().y() - b);
+  Deliver(owner_.events.gotFocus);
 }
 
 void SurfaceWidget::mouseMoveEvent(QMouseEvent* e) {
   const int b = owner_.BorderWidth();
-  if (owner_.events.mouseMove)
-    owner_.events.mouseMove(ButtonsOf(e->buttons()), ShiftOf(e->modifiers()), e->position().x() - b,
-                            e->position().y() - b);
+  Deliver(owner_.events.mouseMove, ButtonsOf(e->buttons()), ShiftOf(e->modifiers()), e->position().x() - b,
+          e->position().y() - b);
 }
 
 void SurfaceWidget::mouseReleaseEvent(QMouseEvent* e) {
   const int b = owner_.BorderWidth();
-  if (owner_.events.mouseUp)
-    owner_.events.mouseUp(ButtonsOf(e->button()), ShiftOf(e->modifiers()), e->position().x() - b,
-                          e->position().y() - b);
+  Deliver(owner_.events.mouseUp, ButtonsOf(e->button()), ShiftOf(e->modifiers()), e->position().x() - b,
+          e->position().y() - b);
 }
 
 void SurfaceWidget::mouseDoubleClickEvent(QMouseEvent* e) {
   // The press of a double click still counts as a press, as on the original.
   mousePressEvent(e);
-  if (owner_.events.doubleClick) owner_.events.doubleClick();
+  Deliver(owner_.events.doubleClick);
 }
 
 void SurfaceWidget::resizeEvent(QResizeEvent*) {
   owner_.ResizeImage();
-  if (owner_.events.resized) owner_.events.resized();
+  Deliver(owner_.events.resized);
 }
 
 void SurfaceWidget::focusInEvent(QFocusEvent*) {
-  if (owner_.events.enterFocus) owner_.events.enterFocus();
+  Deliver(owner_.events.enterFocus);
 }
 
 void SurfaceWidget::focusOutEvent(QFocusEvent*) {
-  if (owner_.events.exitFocus) owner_.events.exitFocus();
+  Deliver(owner_.events.exitFocus);
 }
 
 void SurfaceWidget::hideEvent(QHideEvent*) {
-  if (owner_.events.hidden) owner_.events.hidden();
+  Deliver(owner_.events.hidden);
 }
 
 QtSurface::QtSurface(const QtHost& host, QWidget* parent)
