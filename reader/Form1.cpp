@@ -201,7 +201,7 @@ void Form1::Load() {
   Step([this] { list1_->SetListIndex(1); });
   Step([this] { browser_->show(); });
   Step([this] {
-    InstallWheelHook();
+    InstallWheelHook([this](std::string& direction) { Scrol(direction); });
     hookInstalled_ = true;
   });
 }
@@ -210,6 +210,10 @@ void Form1::Unload() {
   if (!hookInstalled_) return;
   RemoveWheelHook();
   hookInstalled_ = false;
+}
+
+void Form1::Scrol(std::string& direction) {
+  if (scrollTree) scrollTree(direction);
 }
 
 void Form1::resizeEvent(QResizeEvent* event) {

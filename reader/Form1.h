@@ -6,6 +6,7 @@
 #include <QString>
 #include <QWidget>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -43,6 +44,13 @@ class Form1 : public QWidget {
 
   // "RRGGBB" for three components, "err" when one is outside 0..255.
   static std::string RGBtoHTML(long long red, long long green, long long blue);
+
+  // One wheel notch from anywhere on the desktop: hands the direction text
+  // ("+" or "-") unchanged to scrollTree.
+  void Scrol(std::string& direction);
+  // The tree's ScrollM; empty until it is connected, and then Scrol does
+  // nothing.
+  std::function<void(std::string& direction)> scrollTree;
 
   platform::Browser& WebBrowser1() { return *browser_; }
   platform::ListBox& List1() { return *list1_; }

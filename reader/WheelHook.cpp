@@ -1,14 +1,45 @@
 #include "reader/WheelHook.h"
 
+#include <memory>
+
+#include "platform/DesktopWheel.h"
+
 namespace reader {
 namespace {
-// Until the desktop-wide wheel source is wired in, the hook is only state:
-// the window's load and unload keep their calls in the right places.
-bool installed = false;
+
+// Process-wide, like a system hook: one route for the whole program.
+struct Hook {
+  ScrolOperation scrol;
+  std::unique_ptr<platform::DesktopWheel> source;
+};
+
+Hook& TheHook() {
+  static Hook hook;
+  return hook;
+}
+
 }  // namespace
 
-void InstallWheelHook() { installed = true; }
-void RemoveWheelHook() { installed = false; }
-bool WheelHookInstalled() { return installed; }
+void InstallWheelHook(ScrolOperation scrol) {
+  Hook& hook = TheHook();
+  hook.scrol = std::move(scrol);
+  if (!hook.source) hook.source = std::make_unique<platform::DesktopWheel>([](int sign) { WheelHookProc(sign); });
+  hook.source->Install();
+}
+
+void RemoveWheelHook() {
+  Hook& hook = TheHook();
+  hook.source.reset();
+  hook.scrol = nullptr;
+}
+
+bool WheelHookInstalled() { return TheHook().source && TheHook().source->Installed(); }
+
+void WheelHookProc(std::int32_t wheelDelta) {
+  const Hook& hook = TheHook();
+  if (!WheelHookInstalled() || !hook.scrol) return;
+  std::string direction = wheelDelta > 0 ? "-" : "+";
+  hook.scrol(direction);
+}
 
 }  // namespace reader
