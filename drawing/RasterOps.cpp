@@ -100,6 +100,8 @@ bool GradientFill(const PixelView& dst, const GradientVertex& a, const GradientV
   if (dst.Empty() || left == right || top == bottom) return true;
   const Span cols = Clip(left, right - left, dst.width);
   const Span rows = Clip(top, bottom - top, dst.height);
+  // A rectangle wholly beside or above the buffer clips to a reversed span.
+  if (cols.begin >= cols.end || rows.begin >= rows.end) return true;
   const long long span = mode == 0 ? right - left : bottom - top;
   auto pixelAt = [&](long long offset) {
     auto channel = [&](std::uint16_t from, std::uint16_t to) {
@@ -110,7 +112,6 @@ bool GradientFill(const PixelView& dst, const GradientVertex& a, const GradientV
            channel(lo.blue, hi.blue);
   };
   if (mode == 0) {
-    if (cols.begin >= cols.end) return true;
     std::vector<std::uint32_t> line(static_cast<std::size_t>(cols.end - cols.begin));
     for (long long x = cols.begin; x < cols.end; ++x) line[x - cols.begin] = pixelAt(x - left);
     for (long long y = rows.begin; y < rows.end; ++y)
