@@ -58,6 +58,10 @@ char32_t NextCodePoint(std::string_view s, std::size_t& i) {
     if (i >= s.size() || (static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) return 0xFFFFFFFF;
     cp = (cp << 6) | (static_cast<unsigned char>(s[i++]) & 0x3F);
   }
+  // An overlong form would smuggle a character (NUL, '/') past anyone who
+  // checks the bytes; surrogates and values past U+10FFFF are no characters.
+  static constexpr char32_t kShortest[] = {0, 0x80, 0x800, 0x10000};
+  if (cp < kShortest[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0xFFFFFFFF;
   return cp;
 }
 
