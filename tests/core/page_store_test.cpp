@@ -1,0 +1,388 @@
+// The page store and the book file: slot layout, the long-slot escape,
+// damaged files and the atomic save.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <new>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "reader/core/PageStore.h"
+
+// The largest single allocation while a probe is on, so a test can tell a
+// parser that trusts a length field from one that checks it first.
+namespace {
+std::atomic<bool> gProbeAllocations{false};
+std::atomic<std::size_t> gLargestAllocation{0};
+}  // namespace
+
+void* operator new(std::size_t size) {
+  if (gProbeAllocations.load(std::memory_order_relaxed) && size > gLargestAllocation.load())
+    gLargestAllocation = size;
+  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+using reader::IoError;
+using reader::kSlotCount;
+using reader::PageStore;
+
+class ScratchFolder {
+ public:
+  ScratchFolder() {
+    std::string pattern = (fs::temp_directory_path() / "page_store_test.XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+  }
+  ~ScratchFolder() {
+    std::error_code ec;
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(path_, ec);
+  }
+  const fs::path& Path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+void WriteRaw(const fs::path& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string Le16(unsigned v) { return {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)}; }
+std::string Le32(std::uint32_t v) { return Le16(v & 0xFFFF) + Le16(v >> 16); }
+
+std::string RandomBytes(std::mt19937& rng, std::size_t n) {
+  std::uniform_int_distribution<int> byte(0, 255);
+  std::string out(n, '\0');
+  for (char& c : out) c = static_cast<char>(byte(rng));
+  return out;
+}
+
+PageStore FilledStore(unsigned seed, std::size_t maxSize) {
+  std::mt19937 rng(seed);
+  std::uniform_int_distribution<std::size_t> size(0, maxSize);
+  PageStore store;
+  for (int i = 0; i < kSlotCount; ++i) store.SetSlot(i, RandomBytes(rng, size(rng)));
+  return store;
+}
+
+std::vector<std::string> SlotsOf(const PageStore& store) {
+  std::vector<std::string> slots;
+  for (int i = 0; i < kSlotCount; ++i) slots.push_back(store.Slot(i));
+  return slots;
+}
+
+// ---------------------------------------------------------------- layout
+
+TEST(BookFileLayout, ZeroByteFileIsAnEmptyBook) {
+  reader::BookReadReport report;
+  report.damaged = true;
+  const PageStore store = reader::ParseBook("", &report);
+  EXPECT_FALSE(report.damaged);
+  EXPECT_EQ(store, PageStore{});
+  for (int i = 0; i < kSlotCount; ++i) EXPECT_EQ(store.Slot(i), "");
+}
+
+TEST(BookFileLayout, SmallBookHasExactBytes) {
+  PageStore store;
+  store.SetSlot(0, "AB");
+  store.SetSlot(5, "xyz\0\xFF"s);
+  store.SetSlot(139, "\t\xC3\xEB\0"s "1\r\n"s);
+  std::string expected;
+  for (int i = 0; i < kSlotCount; ++i) expected += Le16(static_cast<unsigned>(store.Slot(i).size())) + store.Slot(i);
+  const std::string file = reader::SerializeBook(store);
+  EXPECT_EQ(file, expected);
+  EXPECT_EQ(file.size(), 2u * 140 + 2 + 5 + 7);
+  EXPECT_EQ(file.substr(0, 4), "\x02\x00" "AB"s);
+  EXPECT_EQ(file.substr(4, 2), "\x00\x00"s);  // slot 1 is empty
+  EXPECT_EQ(reader::SerializeBook(PageStore{}), std::string(280, '\0'));
+}
+
+TEST(BookFileLayout, AllSlotsFilledRoundTrip) {
+  const PageStore store = FilledStore(42, 3000);
+  reader::BookReadReport report;
+  const PageStore back = reader::ParseBook(reader::SerializeBook(store), &report);
+  EXPECT_EQ(SlotsOf(back), SlotsOf(store));
+  EXPECT_FALSE(report.damaged);
+  EXPECT_EQ(report.slotsRead, 140);
+}
+
+TEST(BookFileLayout, LongSlotsUseTheEscape) {
+  // 65,534 is the longest slot with a plain length; from 65,535 on the
+  // length field holds 0xFFFF and the real length follows in 32 bits.
+  struct Case {
+    std::size_t size;
+    std::string header;
+  } cases[] = {
+      {65534, "\xFE\xFF"s},
+      {65535, "\xFF\xFF"s + Le32(65535)},
+      {70000, "\xFF\xFF\x70\x11\x01\x00"s},
+  };
+  std::mt19937 rng(3);
+  for (const Case& c : cases) {
+    SCOPED_TRACE("slot of " + std::to_string(c.size));
+    PageStore store;
+    store.SetSlot(0, RandomBytes(rng, c.size));
+    store.SetSlot(1, "after");
+    store.SetSlot(139, "last");
+    const std::string file = reader::SerializeBook(store);
+    EXPECT_EQ(file.substr(0, c.header.size()), c.header);
+    EXPECT_EQ(file.substr(c.header.size(), c.size), store.Slot(0));
+    EXPECT_EQ(file.substr(c.header.size() + c.size, 7), "\x05\x00" "after"s);
+    EXPECT_EQ(file.size(), c.header.size() + c.size + 2 * 139 + 5 + 4);
+    reader::BookReadReport report;
+    EXPECT_EQ(reader::ParseBook(file, &report), store);
+    EXPECT_FALSE(report.damaged);
+  }
+}
+
+TEST(BookFileLayout, BytesAfterTheLastSlotAreIgnored) {
+  const PageStore store = FilledStore(8, 200);
+  for (const std::string& tail : {"x"s, "\xFF\xFF\xFF\xFF\xFF\xFF"s, std::string(10000, '\x7F')}) {
+    reader::BookReadReport report;
+    EXPECT_EQ(reader::ParseBook(reader::SerializeBook(store) + tail, &report), store);
+    EXPECT_FALSE(report.damaged);
+    EXPECT_EQ(report.slotsRead, 140);
+  }
+}
+
+TEST(BookFileLayout, SlotIndexOutsideTheStoreThrows) {
+  PageStore store;
+  EXPECT_THROW(store.Slot(-1), std::out_of_range);
+  EXPECT_THROW(store.Slot(140), std::out_of_range);
+  EXPECT_THROW(store.SetSlot(-1, "x"), std::out_of_range);
+  EXPECT_THROW(store.SetSlot(140, "x"), std::out_of_range);
+  EXPECT_NO_THROW(store.SetSlot(139, "x"));
+  EXPECT_EQ(store.Slot(139), "x");
+}
+
+// ---------------------------------------------------------------- damage
+
+// Offsets at which each slot of a serialized book ends.
+std::vector<std::size_t> SlotEnds(const PageStore& store) {
+  std::vector<std::size_t> ends;
+  std::size_t at = 0;
+  for (int i = 0; i < kSlotCount; ++i) {
+    const std::size_t n = store.Slot(i).size();
+    at += (n < 0xFFFF ? 2 : 6) + n;
+    ends.push_back(at);
+  }
+  return ends;
+}
+
+void ExpectCutsReadWholeSlotsOnly(const PageStore& store) {
+  const std::string file = reader::SerializeBook(store);
+  const std::vector<std::size_t> ends = SlotEnds(store);
+  ASSERT_EQ(ends.back(), file.size());
+  for (std::size_t cut = 0; cut < file.size(); ++cut) {
+    reader::BookReadReport report;
+    const PageStore got = reader::ParseBook(std::string_view(file).substr(0, cut), &report);
+    int whole = 0;
+    while (whole < kSlotCount && ends[whole] <= cut) ++whole;
+    ASSERT_EQ(report.slotsRead, whole) << "cut " << cut;
+    ASSERT_EQ(report.damaged, cut != 0) << "cut " << cut;
+    if (cut != 0) ASSERT_FALSE(report.problem.empty());
+    for (int i = 0; i < kSlotCount; ++i)
+      ASSERT_EQ(got.Slot(i), i < whole ? store.Slot(i) : "") << "cut " << cut << " slot " << i;
+  }
+}
+
+TEST(BookFileDamage, EveryCutPointReadsTheSlotsBeforeIt) {
+  PageStore store;
+  for (int i : {0, 1, 2, 7, 100, 138, 139}) store.SetSlot(i, std::string(static_cast<std::size_t>(i % 5 + 1), 'a' + i % 26));
+  ExpectCutsReadWholeSlotsOnly(store);
+}
+
+TEST(BookFileDamage, CutsAroundALongSlot) {
+  PageStore store;
+  store.SetSlot(0, "head");
+  store.SetSlot(1, std::string(70000, 'L'));
+  store.SetSlot(2, "tail");
+  const std::string file = reader::SerializeBook(store);
+  // Inside the escape's 32-bit length, inside the long slot, right after it.
+  for (std::size_t cut : {7u, 8u, 9u, 10u, 11u, 12u, 13u, 5000u, 70011u, 70012u, 70013u, 70014u}) {
+    reader::BookReadReport report;
+    const PageStore got = reader::ParseBook(std::string_view(file).substr(0, cut), &report);
+    EXPECT_TRUE(report.damaged) << cut;
+    EXPECT_EQ(got.Slot(0), "head") << cut;
+    EXPECT_EQ(got.Slot(1), cut >= 70012 ? store.Slot(1) : "") << cut;
+    EXPECT_EQ(got.Slot(2), "") << cut;
+    EXPECT_EQ(report.slotsRead, cut >= 70012 ? 2 : 1) << cut;
+  }
+}
+
+TEST(BookFileDamage, LengthPastTheEndKeepsEarlierSlots) {
+  reader::BookReadReport report;
+  const PageStore got = reader::ParseBook("\x02\x00" "ok" "\x05\x00" "AB"s, &report);
+  EXPECT_TRUE(report.damaged);
+  EXPECT_EQ(report.slotsRead, 1);
+  EXPECT_EQ(got.Slot(0), "ok");
+  EXPECT_EQ(got.Slot(1), "");
+}
+
+TEST(BookFileDamage, HugeClaimedLengthFailsWithoutAllocating) {
+  const std::string file = "\x03\x00" "one" "\x03\x00" "two" "\xFF\xFF\xF0\xFF\xFF\xFF" "short"s;
+  gLargestAllocation = 0;
+  gProbeAllocations = true;
+  reader::BookReadReport report;
+  const PageStore got = reader::ParseBook(file, &report);
+  gProbeAllocations = false;
+  EXPECT_LT(gLargestAllocation.load(), 1u << 20);
+  EXPECT_TRUE(report.damaged);
+  EXPECT_EQ(report.slotsRead, 2);
+  EXPECT_EQ(got.Slot(0), "one");
+  EXPECT_EQ(got.Slot(1), "two");
+  EXPECT_EQ(got.Slot(2), "");
+  EXPECT_NE(report.problem.find("slot 2"), std::string::npos) << report.problem;
+}
+
+// ---------------------------------------------------------------- files
+
+TEST(BookFileSave, SaveAndLoadRoundTrip) {
+  ScratchFolder dir;
+  const fs::path book = dir.Path() / "Data.dat";
+  const PageStore store = FilledStore(11, 5000);
+  reader::SaveBook(book, store);
+  EXPECT_EQ(reader::ReadWholeFile(book), reader::SerializeBook(store));
+  reader::BookReadReport report;
+  EXPECT_EQ(reader::LoadBook(book, &report), store);
+  EXPECT_FALSE(report.damaged);
+}
+
+TEST(BookFileSave, MissingBookLoadsEmpty) {
+  ScratchFolder dir;
+  reader::BookReadReport report;
+  report.damaged = true;
+  EXPECT_EQ(reader::LoadBook(dir.Path() / "Data.dat", &report), PageStore{});
+  EXPECT_FALSE(report.damaged);
+}
+
+TEST(BookFileSave, UnreadableBookThrowsNamingTheFile) {
+  ScratchFolder dir;
+  const fs::path folderAsBook = dir.Path() / "Data.dat";
+  fs::create_directory(folderAsBook);
+  try {
+    reader::LoadBook(folderAsBook);
+    FAIL() << "a folder loaded as a book";
+  } catch (const IoError& e) {
+    EXPECT_NE(std::string(e.what()).find(folderAsBook.string()), std::string::npos) << e.what();
+  }
+}
+
+TEST(BookFileSave, SavingOverALargerFileLeavesOnlyTheNewBook) {
+  ScratchFolder dir;
+  const fs::path book = dir.Path() / "Data.dat";
+  reader::SaveBook(book, FilledStore(1, 4000));
+  const auto largeSize = fs::file_size(book);
+  PageStore small;
+  small.SetSlot(1, "page one");
+  small.SetSlot(139, "contents");
+  reader::SaveBook(book, small);
+  EXPECT_LT(fs::file_size(book), largeSize);
+  EXPECT_EQ(reader::ReadWholeFile(book), reader::SerializeBook(small));
+  EXPECT_EQ(reader::LoadBook(book), small);
+}
+
+std::vector<std::string> FolderEntries(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void ExpectIoErrorNaming(const fs::path& path, const std::function<void()>& action) {
+  try {
+    action();
+    ADD_FAILURE() << "no IoError for " << path;
+  } catch (const IoError& e) {
+    EXPECT_NE(std::string(e.what()).find(path.string()), std::string::npos) << e.what();
+  }
+}
+
+TEST(BookFileSave, FailedSavesThrowAndLeaveEverythingAsItWas) {
+  ScratchFolder dir;
+  const PageStore store = FilledStore(2, 100);
+  // The book's name is taken by a folder with a file in it.
+  const fs::path folderAsBook = dir.Path() / "Data.dat";
+  fs::create_directory(folderAsBook);
+  WriteRaw(folderAsBook / "keep.txt", "kept");
+  ExpectIoErrorNaming(folderAsBook, [&] { reader::SaveBook(folderAsBook, store); });
+  EXPECT_TRUE(fs::is_directory(folderAsBook));
+  EXPECT_EQ(reader::ReadWholeFile(folderAsBook / "keep.txt"), "kept");
+  // The folder of the book does not exist.
+  const fs::path nowhere = dir.Path() / "missing" / "Data.dat";
+  ExpectIoErrorNaming(nowhere, [&] { reader::SaveBook(nowhere, store); });
+  EXPECT_FALSE(fs::exists(nowhere.parent_path()));
+  // No temporary file is left behind.
+  EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"Data.dat"});
+}
+
+TEST(BookFileSave, WriteFailureKeepsTheOldBook) {
+  // A file size limit stops the write half way, for root as for anyone.
+  ScratchFolder dir;
+  const fs::path book = dir.Path() / "Data.dat";
+  const PageStore old = FilledStore(4, 50);
+  reader::SaveBook(book, old);
+  const std::string oldBytes = reader::ReadWholeFile(book);
+
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit limited = saved;
+  limited.rlim_cur = 4096;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+  bool threw = false;
+  std::string message;
+  try {
+    reader::SaveBook(book, FilledStore(5, 3000));
+  } catch (const IoError& e) {
+    threw = true;
+    message = e.what();
+  }
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previousHandler);
+
+  EXPECT_TRUE(threw);
+  EXPECT_NE(message.find(book.string()), std::string::npos) << message;
+  EXPECT_EQ(reader::ReadWholeFile(book), oldBytes);
+  EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"Data.dat"});
+}
+
+TEST(BookFileSave, KeepsThePermissionsOfTheOldFile) {
+  ScratchFolder dir;
+  const fs::path book = dir.Path() / "Data.dat";
+  WriteRaw(book, "old");
+  ASSERT_EQ(::chmod(book.c_str(), 0640), 0);
+  reader::SaveBook(book, FilledStore(6, 10));
+  struct stat st {};
+  ASSERT_EQ(::stat(book.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+
+  // A new book gets the usual mode less the umask, not mkstemp's 0600.
+  const fs::path fresh = dir.Path() / "New.dat";
+  const mode_t previous = ::umask(022);
+  reader::SaveBook(fresh, PageStore{});
+  ::umask(previous);
+  ASSERT_EQ(::stat(fresh.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0644u);
+}
+
+}  // namespace
