@@ -4,6 +4,7 @@
 #include <QScreen>
 
 #include "platform/QtSurface.h"
+#include "platform/WheelTargetFilter.h"
 
 namespace platform {
 
@@ -102,5 +103,9 @@ drawing::Colour QtHost::ResolveColour(drawing::Colour colour) const {
 }
 
 drawing::Font QtHost::AmbientFont() const { return drawing::Font{}; }
+
+void QtHost::SubclassWheelWindow(drawing::Surface& surface) {
+  if (auto* qt = dynamic_cast<QtSurface*>(&surface); qt && qt->Widget()) new WheelTargetFilter(qt->Widget());
+}
 
 }  // namespace platform

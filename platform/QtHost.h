@@ -38,6 +38,7 @@ class QtHost : public drawing::HostServices {
   int TwipsPerPixelY() const override;
   drawing::Colour ResolveColour(drawing::Colour colour) const override;
   drawing::Font AmbientFont() const override;
+  void SubclassWheelWindow(drawing::Surface& surface) override;
 
   void SetRoot(QWidget* root) { root_ = root; }
 

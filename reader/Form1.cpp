@@ -155,7 +155,7 @@ void Form1::CreateControls() {
 
   tray1_ = std::make_unique<tree::Tray>(site, nullptr);
   PlaceSurface(tray1_->Surface(), design_.Section("Tray1"));
-  tray1_->ReadProperties(design_.Section("Tray1"));
+  tray1_->ReadDesign(design_, "Tray1");
   tray1_->Surface().SetVisible(true);
 
   label2_[1] = makeLabel(this, "Label2_1");
@@ -197,7 +197,7 @@ void Form1::Load() {
   });
   Step([this] { browser_->Navigate(QString()); });
   Step([this] { tray1_->PoluchiSpisok(Cp1251ToUtf8(store_.Slot(kContentsSlot))); });
-  // The tree's scroll bar joins the wheel routing here once it exists.
+  Step([this] { tray1_->RRscrfoll(); });
   Step([this] { list1_->SetListIndex(1); });
   Step([this] { browser_->show(); });
   Step([this] {
@@ -213,7 +213,7 @@ void Form1::Unload() {
 }
 
 void Form1::Scrol(std::string& direction) {
-  if (scrollTree) scrollTree(direction);
+  tray1_->ScrollM(direction);
 }
 
 void Form1::resizeEvent(QResizeEvent* event) {

@@ -46,11 +46,8 @@ class Form1 : public QWidget {
   static std::string RGBtoHTML(long long red, long long green, long long blue);
 
   // One wheel notch from anywhere on the desktop: hands the direction text
-  // ("+" or "-") unchanged to scrollTree.
+  // ("+" or "-") unchanged to the tree's ScrollM.
   void Scrol(std::string& direction);
-  // The tree's ScrollM; empty until it is connected, and then Scrol does
-  // nothing.
-  std::function<void(std::string& direction)> scrollTree;
 
   platform::Browser& WebBrowser1() { return *browser_; }
   platform::ListBox& List1() { return *list1_; }

@@ -18,6 +18,7 @@
 #include "drawing/WheelTargets.h"
 #include "platform/DesktopWheel.h"
 #include "platform/WheelTargetFilter.h"
+#include "controls/tree/Tray.h"
 #include "reader/Form1.h"
 #include "reader/WheelHook.h"
 
@@ -214,32 +215,38 @@ TEST_F(WheelHookTest, RemovingTwiceOrWithoutInstallingIsHarmless) {
   EXPECT_EQ(texts.size(), 1u);
 }
 
-// The main window installs the hook as the last step of its load and hands
-// each direction text to the tree through Scrol.
+// The main window installs the hook as the last step of its load; each
+// notch reaches the tree's ScrollM through Scrol and moves its bar one step.
 TEST(Form1WheelTest, LoadRoutesNotchesToTheTreeAndUnloadStops) {
+  drawing::ClearWheelTargets();
   QTemporaryDir folder;  // no book: the window still opens
   ASSERT_TRUE(folder.isValid());
   reader::Form1 form(folder.path().toStdString());
-  std::vector<std::string> texts;
-  form.scrollTree = [&texts](std::string& direction) { texts.push_back(direction); };
   form.show();
   form.Load();
   ASSERT_TRUE(reader::WheelHookInstalled());
+  EXPECT_EQ(drawing::WheelTargetCount(), 1);  // the tree's bar, registered at start-up
+  scrollbar::VerticalScroll& bar = form.Tray1().VerticalScroll1();
+  ASSERT_EQ(bar.SHag(), 25);
+  bar.SetMax(100);
+  bar.SetValue(50, false);
 
   QWheelEvent away = MakeWheel(QPoint(0, 120));
   QSpontaneKeyEvent::setSpontaneous(&away);
   QCoreApplication::instance()->notify(form.windowHandle(), &away);
+  EXPECT_EQ(bar.Value(), 25);  // away from the user: up one step
   reader::WheelHookProc(-240);
-  EXPECT_EQ(texts, (std::vector<std::string>{"-", "+"}));
+  EXPECT_EQ(bar.Value(), 50);  // towards: down one step, whatever the size
 
   std::string other = "x";
-  form.Scrol(other);  // passed on unchanged; the tree ignores it
-  EXPECT_EQ(texts.back(), "x");
+  form.Scrol(other);  // any other text does nothing
+  EXPECT_EQ(bar.Value(), 50);
 
   form.Unload();
   EXPECT_FALSE(reader::WheelHookInstalled());
   reader::WheelHookProc(120);
-  EXPECT_EQ(texts.size(), 3u);
+  EXPECT_EQ(bar.Value(), 50);
+  drawing::ClearWheelTargets();
 }
 
 // A scroll bar as the wheel helper sees it: Value clamped to 0..max.
