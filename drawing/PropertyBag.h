@@ -46,6 +46,9 @@ class PropertyBag {
       Set(key, PropertyValue(value));
   }
 
+  // Two text literals would be compared by address; write std::string.
+  void Write(std::string_view, const char*, const char*) = delete;
+
   // The same for a value of any kind, for controls that keep their
   // properties in one table.
   PropertyValue ReadValue(std::string_view key, const PropertyValue& fallback) const;

@@ -123,7 +123,15 @@ std::string ReadWholeFile(const std::filesystem::path& path) {
   return data;
 }
 
-void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+void WriteFileAtomically(const std::filesystem::path& requested, std::string_view bytes) {
+  // A book reached through a symlink is replaced where it really lies; the
+  // link itself stays a link.
+  std::filesystem::path path = requested;
+  std::error_code linkError;
+  if (std::filesystem::is_symlink(requested, linkError)) {
+    std::filesystem::path real = std::filesystem::weakly_canonical(requested, linkError);
+    if (!linkError) path = std::move(real);
+  }
   const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
   std::string pattern = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
   const int fd = ::mkstemp(pattern.data());

@@ -35,23 +35,27 @@ std::filesystem::path TempFolder() {
 }
 
 void WritePrivateFile(const std::filesystem::path& path, std::string_view bytes) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+  // Not truncated at open: whatever sits at the name is checked first, and a
+  // FIFO planted there cannot block the open.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
   if (fd < 0) throw IoError(path.string() + ": cannot be written: " + std::strerror(errno));
-  auto fail = [&](const char* what) {
-    const int err = errno;
+  auto fail = [&](const std::string& what, int err) {
     ::close(fd);
-    throw IoError(path.string() + ": " + what + ": " + std::strerror(err));
+    throw IoError(path.string() + ": " + what + (err ? std::string(": ") + std::strerror(err) : std::string()));
   };
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())
-    fail("is not a regular file of this user");
-  if ((st.st_mode & 07777) != 0600 && ::fchmod(fd, 0600) != 0) fail("cannot be made private");
+  if (::fstat(fd, &st) != 0) fail("cannot be examined", errno);
+  if (!S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) fail("is not a regular file of this user", 0);
+  if ((st.st_mode & 07777) != 0600 && ::fchmod(fd, 0600) != 0) fail("cannot be made private", errno);
+  if (::ftruncate(fd, 0) != 0) fail("cannot be emptied", errno);
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
   std::size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
     if (put < 0) {
       if (errno == EINTR) continue;
-      fail("cannot be written");
+      fail("cannot be written", errno);
     }
     done += static_cast<std::size_t>(put);
   }

@@ -386,3 +386,20 @@ TEST(BookFileSave, KeepsThePermissionsOfTheOldFile) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(BookFileSave, ABookReachedThroughASymlinkIsReplacedWhereItLies) {
+  ScratchFolder folder;
+  const fs::path real = folder.Path() / "books" / "Data.dat";
+  fs::create_directories(real.parent_path());
+  WriteRaw(real, "old");
+  const fs::path link = folder.Path() / "Data.dat";
+  fs::create_symlink(real, link);
+  const PageStore store = FilledStore(7, 100);
+  reader::SaveBook(link, store);
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(SlotsOf(reader::LoadBook(real)), SlotsOf(store));
+}
+
+}  // namespace

@@ -162,6 +162,12 @@ TEST_F(TempFolderTest, SymlinkAtTheFileNameIsRefused) {
   EXPECT_FALSE(fs::exists(planted));
 }
 
+TEST_F(TempFolderTest, AFifoAtTheFileNameIsRefusedWithoutBlocking) {
+  const fs::path page = base_ / "tmp.html";
+  ASSERT_EQ(::mkfifo(page.c_str(), 0600), 0);
+  EXPECT_THROW(reader::WritePrivateFile(page, "page"), reader::IoError);
+}
+
 TEST_F(TempFolderTest, UnwritablePlacesThrowNamingTheFile) {
   const fs::path inMissing = base_ / "missing" / "tmp.html";
   EXPECT_THROW(reader::WritePrivateFile(inMissing, "x"), IoError);

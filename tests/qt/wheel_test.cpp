@@ -249,6 +249,31 @@ TEST(Form1WheelTest, LoadRoutesNotchesToTheTreeAndUnloadStops) {
   drawing::ClearWheelTargets();
 }
 
+// Over the tree's own scroll bar one notch moves it twice, in the same
+// direction: once through the desktop-wide route and once through the bar's
+// own wheel handling, as the two routes are independent.
+TEST(Form1WheelTest, ANotchOverTheScrollBarMovesItTwice) {
+  drawing::ClearWheelTargets();
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  reader::Form1 form(folder.path().toStdString());
+  form.show();
+  form.Load();
+  scrollbar::VerticalScroll& bar = form.Tray1().VerticalScroll1();
+  bar.SetMax(200);  // shows the bar
+  bar.SetValue(100, false);
+  QWidget* barWidget = reinterpret_cast<QWidget*>(bar.hWnd());
+  ASSERT_TRUE(barWidget->isVisible());
+  const QPointF inWindow = barWidget->mapTo(&form, QPointF(barWidget->width() / 2.0, barWidget->height() / 2.0));
+  QWheelEvent towards(inWindow, form.mapToGlobal(inWindow), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+  QSpontaneKeyEvent::setSpontaneous(&towards);
+  QCoreApplication::instance()->notify(form.windowHandle(), &towards);
+  EXPECT_EQ(bar.Value(), 150);
+  form.Unload();
+  drawing::ClearWheelTargets();
+}
+
 // A scroll bar as the wheel helper sees it: Value clamped to 0..max.
 class FakeTarget : public drawing::WheelTarget {
  public:
