@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QFontInfo>
 #include <QWebEnginePage>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +13,7 @@
 #include "controls/slider/Hscroll.h"
 #include "controls/tree/Tray.h"
 #include "platform/Browser.h"
+#include "platform/QtSurface.h"
 #include "platform/StandardControls.h"
 #include "reader/Form1.h"
 #include "reader/WheelHook.h"
@@ -290,6 +292,68 @@ TEST_F(Form1Test, PackingButtonsBuildAndSaveTheBook) {
   form->Command2().click();
   EXPECT_TRUE(form->LastError().contains("Data.dat")) << form->LastError().toStdString();
   form->Command3().click();  // does nothing
+}
+
+}  // namespace
+
+namespace {
+
+// The tree and its balloon carry the values stored for this window.
+TEST_F(Form1Test, TreeAndBalloonCarryTheirStoredValues) {
+  auto form = Open(false);
+  tree::Tray& tray = form->Tray1();
+  EXPECT_EQ(tray.TrCvetText(), 0x00C0C0C0u);
+  EXPECT_EQ(tray.TrCvetTextVb(), 0x00FFFFFFu);
+  EXPECT_EQ(tray.TrVisotaPlanki(), 9);
+  EXPECT_EQ(tray.TrOtstSleva(), 15);
+  EXPECT_EQ(tray.TrOtstMegRazdel(), 2);
+  EXPECT_EQ(tray.TrCvetRazdelVb(), 0x00808000u);
+  EXPECT_EQ(tray.ColorRamki(), 2);
+  EXPECT_EQ(tray.ColorMenuCvRazn(), 255);
+  EXPECT_EQ(tray.SHagScrl(), 25);
+  EXPECT_TRUE(tray.ScrollActivate());
+  EXPECT_EQ(tray.ScrolBegunokVisota(), 25);
+  EXPECT_EQ(tray.TrCvetPodRazdelVb(), 0x00808080u);
+  EXPECT_EQ(tray.BorderStyle(), 0);
+  EXPECT_EQ(tray.Appearance(), 0);
+  EXPECT_EQ(tray.TrCvetFon(), 0x00373533u);
+  EXPECT_EQ(tray.Spisok(), "");
+  EXPECT_EQ(tray.ColorRamkiPROZRACHNOST(), 255);  // not stored: the default
+  for (const drawing::Font* font : {&tray.FontShapka(), &tray.FontElement(), &tray.FontElementVibran()}) {
+    EXPECT_EQ(font->face, "Arial");
+    EXPECT_EQ(font->sizePoints, 9);
+    EXPECT_EQ(font->weight, 400);
+    EXPECT_EQ(font->charset, 204);
+  }
+  // Arial is drawn with its metric twin.
+  EXPECT_EQ(QFontInfo(platform::ToQFont(tray.FontShapka())).family(), "Liberation Sans");
+  ASSERT_TRUE(tray.PicFolderUp() && tray.PicFolderOpen() && tray.PicFileUp());
+  EXPECT_EQ(tray.PicFolderUp()->Width(), 16);
+  EXPECT_EQ(tray.PicFolderOpen()->Height(), 16);
+  EXPECT_EQ(tray.PicFileUp()->Width(), 48);
+  EXPECT_EQ(tray.PicFileUp()->Height(), 48);
+
+  balloon::PodskazV& hint = tray.PodskazV1();
+  EXPECT_EQ(hint.Font().face, "Arial");
+  EXPECT_DOUBLE_EQ(hint.Font().sizePoints, 9.75);
+  EXPECT_EQ(hint.BackColor(), 0x00FFFFFFu);
+  EXPECT_EQ(hint.ProzrachostFona(), 240);
+  EXPECT_EQ(hint.PsetPicture(), 5);
+  EXPECT_TRUE(hint.Shadow());
+  EXPECT_EQ(hint.Zakruglenie(), 3);
+  EXPECT_EQ(hint.SdvigOtKursora(), 50);
+  EXPECT_EQ(hint.MaxWidth(), 750);
+  EXPECT_EQ(hint.ForeColorTxtPod(), 0x00C0C0C0u);
+  EXPECT_EQ(hint.TextOtstup(), 10);
+  EXPECT_TRUE(hint.Zadergka());
+  EXPECT_EQ(hint.ZadergkaTime(), 10);
+  EXPECT_EQ(hint.PoyavlenieS(), 4);
+  EXPECT_EQ(hint.ProzrachostOkna(), 255);  // not stored: the default
+
+  // The zoom slider's stored values.
+  EXPECT_EQ(form->Hscroll2().Value(), 100);
+  EXPECT_EQ(form->Hscroll2().Min(), 20);
+  EXPECT_EQ(form->Hscroll2().Max(), 300);
 }
 
 }  // namespace
