@@ -1,5 +1,8 @@
 #include "platform/Browser.h"
 
+#include <QChildEvent>
+#include <QWheelEvent>
+
 #include <algorithm>
 
 #include <QDir>
@@ -191,6 +194,23 @@ Browser::Browser(QWidget* parent) : QWebEngineView(parent) {
 
   page_ = new BrowserPage(profile_, *this);
   setPage(page_);
+}
+
+bool Browser::event(QEvent* event) {
+  // Chromium's view widget arrives as a child after the page is set; it is
+  // the one that receives the mouse.
+  if (event->type() == QEvent::ChildPolished)
+    if (auto* child = static_cast<QChildEvent*>(event)->child(); child && child->isWidgetType())
+      child->installEventFilter(this);
+  return QWebEngineView::event(event);
+}
+
+bool Browser::eventFilter(QObject* watched, QEvent* event) {
+  // Ctrl+wheel would zoom the page by itself, behind the zoom slider's
+  // back (and Qt reports no change): the slider alone sets the zoom.
+  if (event->type() == QEvent::Wheel && (static_cast<QWheelEvent*>(event)->modifiers() & Qt::ControlModifier))
+    return true;
+  return QWebEngineView::eventFilter(watched, event);
 }
 
 Browser::~Browser() {

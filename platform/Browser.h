@@ -45,6 +45,10 @@ class Browser : public QWebEngineView {
   void SetZoomPercent(int percent);
   int ZoomPercent() const { return zoom_percent_; }
 
+ protected:
+  bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void ApplyZoomToCurrentDocument();
 

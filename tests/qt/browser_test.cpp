@@ -3,6 +3,9 @@
 // anything.
 #include <gtest/gtest.h>
 
+#include <QWheelEvent>
+#include <QtTest/qtestspontaneevent.h>
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -366,6 +369,34 @@ TEST(BrowserTest, HostilePageNeitherBlocksNorReachesAnything) {
   EXPECT_EQ(connections.count(), 1);
 
   std::printf("[ timing   ] leaving a page with a beforeunload handler: %lld ms\n", static_cast<long long>(after_ms));
+}
+
+}  // namespace
+
+namespace {
+
+// Ctrl+wheel would zoom the page behind the zoom slider's back.
+TEST(BrowserTest, CtrlWheelDoesNotChangeTheZoom) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString page = dir.filePath("red.html");
+  WriteFile(page, BoxPage("#ff0000"));
+  Browser browser;
+  browser.SetSilent(true);
+  browser.resize(900, 700);
+  browser.show();
+  ASSERT_TRUE(NavigateAndWait(browser, page));
+  ASSERT_EQ(BoxWidthSettlingOn(browser, QColor(255, 0, 0), 200), 200);
+  QWidget* target = browser.focusProxy() ? browser.focusProxy() : &browser;
+  for (int i = 0; i < 5; ++i) {
+    QWheelEvent wheel(QPointF(50, 50), browser.mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QSpontaneKeyEvent::setSpontaneous(&wheel);
+    QCoreApplication::instance()->notify(target, &wheel);
+  }
+  LetRendererCatchUp(300);
+  EXPECT_DOUBLE_EQ(browser.zoomFactor(), 1.0);
+  EXPECT_EQ(MeasureBox(browser, QColor(255, 0, 0)), 200);
 }
 
 }  // namespace
