@@ -23,7 +23,7 @@ constexpr std::uint32_t kPaper = 0xFF123456u;
 Image Numbered(int w, int h) {
   Image img(w, h);
   for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) img.Set(x, y, 0xFF000000u | static_cast<std::uint32_t>(y << 8 | x) + 1);
+    for (int x = 0; x < w; ++x) img.Set(x, y, 0xFF000000u | (static_cast<std::uint32_t>((y << 8) | x) + 1));
   return img;
 }
 
@@ -212,7 +212,9 @@ TEST(GradientRectFill, VerticalForModeOneAndMinusOne) {
     for (int x = 0; x < 5; ++x) {
       ASSERT_EQ(minus.At(x, y), plus.At(x, y)) << x << "," << y;
       ASSERT_EQ(plus.At(x, y), plus.At(0, y)) << "columns differ at " << x << "," << y;
-      if (y > 0) ASSERT_LE(Green(plus.At(x, y)), Green(plus.At(x, y - 1)));
+      if (y > 0) {
+        ASSERT_LE(Green(plus.At(x, y)), Green(plus.At(x, y - 1)));
+      }
     }
 }
 
