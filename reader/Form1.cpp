@@ -305,8 +305,12 @@ void Form1::Label1Click() {
 
 void Form1::Command1Click() {
   try {
-    const std::string contents = RunContentsBuilder(appFolder_, store_);
+    bool outlineFound = true;
+    const std::string contents = RunContentsBuilder(appFolder_, store_, &outlineFound);
     tray1_->PoluchiSpisok(Cp1251ToUtf8(contents));
+    if (!outlineFound)
+      ReportError(QStringLiteral("The outline %1 does not exist, so the contents are now empty.")
+                      .arg(Text(OutlinePath(appFolder_).string())));
   } catch (const std::exception& e) {
     ReportError(QStringLiteral("The contents could not be built: %1").arg(Text(e.what())));
   }

@@ -292,6 +292,13 @@ TEST_F(Form1Test, PackingButtonsBuildAndSaveTheBook) {
   form->Command2().click();
   EXPECT_TRUE(form->LastError().contains("Data.dat")) << form->LastError().toStdString();
   form->Command3().click();  // does nothing
+
+  // Without an outline the contents empty, and the author hears why.
+  fs::remove(app_ / "Data" / "names.txt");
+  form->Command1().click();
+  EXPECT_EQ(form->Tray1().LastItemIndex(), -1);
+  EXPECT_EQ(form->Store().Slot(139), "");
+  EXPECT_TRUE(form->LastError().contains("names.txt")) << form->LastError().toStdString();
 }
 
 }  // namespace
