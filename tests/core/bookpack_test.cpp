@@ -12,6 +12,7 @@
 
 #include "reader/core/Base64.h"
 #include "reader/core/PageStore.h"
+#include "tests/core/Scratch.h"
 #include "reader/packing/Packing.h"
 
 #ifndef BOOKPACK_EXE
@@ -22,22 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::string pattern = (fs::temp_directory_path() / "bookpack_test.XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  ~ScratchFolder() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
+using testing_scratch::ScratchFolder;
 
 void WriteFile(const fs::path& path, const std::string& bytes) {
   fs::create_directories(path.parent_path());
@@ -75,8 +61,8 @@ class BookpackRun {
   Result operator()(const std::vector<std::string>& args) const {
     std::string command = ShellQuote(BOOKPACK_EXE);
     for (const std::string& arg : args) command += " " + ShellQuote(arg);
-    const fs::path out = scratch_.path() / "stdout";
-    const fs::path err = scratch_.path() / "stderr";
+    const fs::path out = scratch_.Path() / "stdout";
+    const fs::path err = scratch_.Path() / "stderr";
     command += " >" + ShellQuote(out.string()) + " 2>" + ShellQuote(err.string()) + " </dev/null";
     const int status = std::system(command.c_str());
     Result result;
@@ -134,65 +120,65 @@ TEST(BookpackCli, HelpAndUsageErrors) {
 TEST(BookpackCli, BuildWritesWhatTheWindowButtonsWrite) {
   ScratchFolder a;
   ScratchFolder b;
-  MakeAppFolder(a.path());
-  MakeAppFolder(b.path());
+  MakeAppFolder(a.Path());
+  MakeAppFolder(b.Path());
 
   // The window: load, first button, second button.
-  reader::PageStore store = reader::LoadBook(reader::BookPath(a.path()));
-  reader::RunContentsBuilder(a.path(), store);
-  reader::RunPageFolderPass(a.path(), store);
+  reader::PageStore store = reader::LoadBook(reader::BookPath(a.Path()));
+  reader::RunContentsBuilder(a.Path(), store);
+  reader::RunPageFolderPass(a.Path(), store);
 
   BookpackRun run;
-  const Result result = run({"build", b.path().string()});
+  const Result result = run({"build", b.Path().string()});
   EXPECT_EQ(result.exit, 0) << result.err;
   EXPECT_TRUE(result.err.empty()) << result.err;
   EXPECT_NE(result.out.find("3 pages"), std::string::npos) << result.out;
-  const std::string written = ReadFile(reader::BookPath(b.path()));
-  EXPECT_EQ(written, ReadFile(reader::BookPath(a.path())));
+  const std::string written = ReadFile(reader::BookPath(b.Path()));
+  EXPECT_EQ(written, ReadFile(reader::BookPath(a.Path())));
 
   const reader::PageStore saved = reader::ParseBook(written);
   EXPECT_EQ(saved.Slot(0), "slot zero survives");
   EXPECT_EQ(saved.Slot(5), "beyond the files");
   // Page order ignores case: a, B, c.
   EXPECT_EQ(reader::Base64ToBytes(saved.Slot(2)), Bytes("\0\x01\xFE\xFF binary"));
-  EXPECT_EQ(saved.Slot(139), reader::BuildContents(ReadFile(reader::OutlinePath(b.path()))));
+  EXPECT_EQ(saved.Slot(139), reader::BuildContents(ReadFile(reader::OutlinePath(b.Path()))));
 }
 
 TEST(BookpackCli, BuildReportsMissingInputsAndIoErrors) {
   BookpackRun run;
   {
     ScratchFolder dir;
-    MakeAppFolder(dir.path());
-    fs::remove(reader::OutlinePath(dir.path()));
-    const Result result = run({"build", dir.path().string()});
+    MakeAppFolder(dir.Path());
+    fs::remove(reader::OutlinePath(dir.Path()));
+    const Result result = run({"build", dir.Path().string()});
     EXPECT_EQ(result.exit, 1);
     EXPECT_NE(result.err.find("names.txt: missing"), std::string::npos) << result.err;
-    EXPECT_FALSE(fs::exists(reader::OutlinePath(dir.path())));
-    EXPECT_EQ(reader::LoadBook(reader::BookPath(dir.path())).Slot(139), "");
+    EXPECT_FALSE(fs::exists(reader::OutlinePath(dir.Path())));
+    EXPECT_EQ(reader::LoadBook(reader::BookPath(dir.Path())).Slot(139), "");
   }
   {
     ScratchFolder dir;
-    MakeAppFolder(dir.path());
+    MakeAppFolder(dir.Path());
     // Cut the old book inside slot 5: what came before still loads.
-    const std::string whole = ReadFile(reader::BookPath(dir.path()));
-    WriteFile(reader::BookPath(dir.path()), whole.substr(0, 2 + 18 + 2 * 4 + 2 + 3));
-    const Result result = run({"build", dir.path().string()});
+    const std::string whole = ReadFile(reader::BookPath(dir.Path()));
+    WriteFile(reader::BookPath(dir.Path()), whole.substr(0, 2 + 18 + 2 * 4 + 2 + 3));
+    const Result result = run({"build", dir.Path().string()});
     EXPECT_EQ(result.exit, 1);
     EXPECT_NE(result.err.find("Data.dat: damaged"), std::string::npos) << result.err;
-    EXPECT_EQ(reader::LoadBook(reader::BookPath(dir.path())).Slot(0), "slot zero survives");
+    EXPECT_EQ(reader::LoadBook(reader::BookPath(dir.Path())).Slot(0), "slot zero survives");
   }
   {
     ScratchFolder dir;
-    MakeAppFolder(dir.path());
-    fs::remove(reader::BookPath(dir.path()));
-    fs::create_directory(reader::BookPath(dir.path()));
-    const Result result = run({"build", dir.path().string()});
+    MakeAppFolder(dir.Path());
+    fs::remove(reader::BookPath(dir.Path()));
+    fs::create_directory(reader::BookPath(dir.Path()));
+    const Result result = run({"build", dir.Path().string()});
     EXPECT_EQ(result.exit, 2);
     EXPECT_NE(result.err.find("Data.dat"), std::string::npos) << result.err;
   }
   {
     ScratchFolder dir;
-    const Result result = run({"build", (dir.path() / "nowhere").string()});
+    const Result result = run({"build", (dir.Path() / "nowhere").string()});
     EXPECT_EQ(result.exit, 2);
     EXPECT_NE(result.err.find("nowhere: not a folder"), std::string::npos) << result.err;
   }
@@ -207,7 +193,7 @@ class BookpackBookFile : public ::testing::Test {
     store.SetSlot(2, reader::BytesToBase64("<p>two</p>"));
     store.SetSlot(3, "not base64 at all");
     store.SetSlot(139, reader::BuildContents("\xD0\xE0\xE7\xE4\xE5\xEB\t\r\n`One\tnote\r\n`Two\t\r\n"));
-    file_ = dir_.path() / "Data.dat";
+    file_ = dir_.Path() / "Data.dat";
     WriteFile(file_, reader::SerializeBook(store));
   }
 
@@ -234,7 +220,7 @@ TEST_F(BookpackBookFile, ListShowsEverySlotWithItsKind) {
     const char* expected = i == 0 ? "other" : i <= 2 ? "page" : i == 3 ? "contents" : i == 139 ? "contents" : "empty";
     EXPECT_EQ(kind, expected) << i;
   }
-  const Result missing = run_({"list", (dir_.path() / "none.dat").string()});
+  const Result missing = run_({"list", (dir_.Path() / "none.dat").string()});
   EXPECT_EQ(missing.exit, 2);
   EXPECT_NE(missing.err.find("none.dat: no such file"), std::string::npos) << missing.err;
 }
@@ -273,9 +259,9 @@ TEST_F(BookpackBookFile, ContentsShowsTheOutline) {
 
 class BookpackCheck : public ::testing::Test {
  protected:
-  void SetUp() override { MakeAppFolder(dir_.path()); }
-  Result Check() { return run_({"check", dir_.path().string()}); }
-  void Outline(const std::string& bytes) { WriteFile(reader::OutlinePath(dir_.path()), bytes); }
+  void SetUp() override { MakeAppFolder(dir_.Path()); }
+  Result Check() { return run_({"check", dir_.Path().string()}); }
+  void Outline(const std::string& bytes) { WriteFile(reader::OutlinePath(dir_.Path()), bytes); }
 
   ScratchFolder dir_;
   BookpackRun run_;
@@ -292,7 +278,7 @@ TEST_F(BookpackCheck, OutlineProblemsNameFileAndLine) {
   Outline("Part\t\r\n`One\r\n`Tw\x98o\tb.html\r\nOther\t\r\n``Deep\tc.html\r\n");
   const Result result = Check();
   EXPECT_EQ(result.exit, 1);
-  const std::string names = reader::OutlinePath(dir_.path()).string();
+  const std::string names = reader::OutlinePath(dir_.Path()).string();
   EXPECT_NE(result.out.find(names + ":2: no TAB"), std::string::npos) << result.out;
   EXPECT_NE(result.out.find(names + ":3: byte 0x98"), std::string::npos) << result.out;
   EXPECT_NE(result.out.find(names + ":5: two or more levels deeper"), std::string::npos) << result.out;
@@ -309,38 +295,38 @@ TEST_F(BookpackCheck, Utf8OutlineAndLoneLineFeeds) {
 
 TEST_F(BookpackCheck, PageFolderProblems) {
   // One file too many, and an entry naming a file at another place.
-  WriteFile(reader::PageFolderPath(dir_.path()) / "d.html", "<p>extra</p>");
+  WriteFile(reader::PageFolderPath(dir_.Path()) / "d.html", "<p>extra</p>");
   Outline("Part\t\r\n`A\tc.html\r\n`B\tB.html\r\n`C\ta.html\r\n");
   Result result = Check();
   EXPECT_EQ(result.exit, 1);
   EXPECT_NE(result.out.find("4 page files but 3 page entries"), std::string::npos) << result.out;
   EXPECT_NE(result.out.find("page entry 1 names c.html, which is page 3"), std::string::npos) << result.out;
 
-  fs::remove_all(reader::PageFolderPath(dir_.path()));
+  fs::remove_all(reader::PageFolderPath(dir_.Path()));
   result = Check();
   EXPECT_EQ(result.exit, 1);
   EXPECT_NE(result.out.find("Lor2: missing"), std::string::npos) << result.out;
 
-  fs::remove(reader::OutlinePath(dir_.path()));
+  fs::remove(reader::OutlinePath(dir_.Path()));
   result = Check();
   EXPECT_NE(result.out.find("names.txt: missing"), std::string::npos) << result.out;
 
-  EXPECT_EQ(run_({"check", (dir_.path() / "nowhere").string()}).exit, 2);
+  EXPECT_EQ(run_({"check", (dir_.Path() / "nowhere").string()}).exit, 2);
 }
 
 TEST_F(BookpackCheck, UnreadablePageFile) {
   if (!fs::exists("/proc/self/mem")) GTEST_SKIP() << "no /proc/self/mem to make an unreadable file";
-  fs::remove(reader::PageFolderPath(dir_.path()) / "c.html");
-  fs::create_symlink("/proc/self/mem", reader::PageFolderPath(dir_.path()) / "c.html");
+  fs::remove(reader::PageFolderPath(dir_.Path()) / "c.html");
+  fs::create_symlink("/proc/self/mem", reader::PageFolderPath(dir_.Path()) / "c.html");
   const Result result = Check();
   EXPECT_EQ(result.exit, 1);
   EXPECT_NE(result.out.find("c.html: cannot be read"), std::string::npos) << result.out;
 
   // build stores the readable pages, keeps the old slot 3 and says which file failed.
-  const Result build = run_({"build", dir_.path().string()});
+  const Result build = run_({"build", dir_.Path().string()});
   EXPECT_EQ(build.exit, 1);
   EXPECT_NE(build.err.find("c.html: cannot be read"), std::string::npos) << build.err;
-  EXPECT_EQ(reader::LoadBook(reader::BookPath(dir_.path())).Slot(3), "");
+  EXPECT_EQ(reader::LoadBook(reader::BookPath(dir_.Path())).Slot(3), "");
 }
 
 TEST(BookpackSampleBook, ChecksCleanAndPacks) {
@@ -349,15 +335,15 @@ TEST(BookpackSampleBook, ChecksCleanAndPacks) {
   EXPECT_EQ(check.exit, 0) << check.out;
 
   ScratchFolder dir;
-  fs::copy(SAMPLE_BOOK_DIR "/Data", dir.path() / "Data", fs::copy_options::recursive);
-  fs::copy(SAMPLE_BOOK_DIR "/Lor2", dir.path() / "Lor2", fs::copy_options::recursive);
-  ASSERT_EQ(run({"build", dir.path().string()}).exit, 0);
-  const reader::PageStore book = reader::LoadBook(reader::BookPath(dir.path()));
-  const std::vector<std::string> pages = reader::ListPageFolder(dir.path() / "Lor2");
+  fs::copy(SAMPLE_BOOK_DIR "/Data", dir.Path() / "Data", fs::copy_options::recursive);
+  fs::copy(SAMPLE_BOOK_DIR "/Lor2", dir.Path() / "Lor2", fs::copy_options::recursive);
+  ASSERT_EQ(run({"build", dir.Path().string()}).exit, 0);
+  const reader::PageStore book = reader::LoadBook(reader::BookPath(dir.Path()));
+  const std::vector<std::string> pages = reader::ListPageFolder(dir.Path() / "Lor2");
   ASSERT_GE(pages.size(), 24u);
   for (std::size_t i = 0; i < pages.size(); ++i)
-    EXPECT_EQ(reader::Base64ToBytes(book.Slot(static_cast<int>(i) + 1)), ReadFile(dir.path() / "Lor2" / pages[i]));
-  const Result contents = run({"contents", reader::BookPath(dir.path()).string()});
+    EXPECT_EQ(reader::Base64ToBytes(book.Slot(static_cast<int>(i) + 1)), ReadFile(dir.Path() / "Lor2" / pages[i]));
+  const Result contents = run({"contents", reader::BookPath(dir.Path()).string()});
   EXPECT_EQ(contents.exit, 0) << contents.err;
   // Every page entry points at its own slot, the last one at the last page.
   EXPECT_NE(contents.out.find(std::to_string(pages.size()) + "-bet "), std::string::npos);

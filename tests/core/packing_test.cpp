@@ -13,6 +13,7 @@
 
 #include "reader/core/Base64.h"
 #include "reader/core/PageStore.h"
+#include "tests/core/Scratch.h"
 
 namespace {
 
@@ -20,24 +21,7 @@ namespace fs = std::filesystem;
 using namespace std::string_literals;
 using reader::BuildContents;
 
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::string pattern = (fs::temp_directory_path() / "packing_test.XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  ~ScratchFolder() {
-    std::error_code ec;
-    // Restore write access first, or a read-only test folder could not be removed.
-    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(path_, ec);
-  }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
+using testing_scratch::ScratchFolder;
 
 void WriteFile(const fs::path& path, const std::string& bytes) {
   fs::create_directories(path.parent_path());
@@ -129,7 +113,7 @@ TEST(PackingBuildContents, Windows1251BytesPassThrough) {
 
 TEST(PackingOutline, MissingEmptyAndUnreadable) {
   ScratchFolder dir;
-  const fs::path names = reader::OutlinePath(dir.path());
+  const fs::path names = reader::OutlinePath(dir.Path());
   bool found = true;
   EXPECT_EQ(reader::ReadOutline(names, &found), "");
   EXPECT_FALSE(found);
@@ -174,7 +158,7 @@ TEST(PackingPageOrder, CaseFoldingForAsciiAndCyrillic) {
 
 TEST(PackingPageOrder, ListsRegularVisibleFilesSorted) {
   ScratchFolder dir;
-  const fs::path lor2 = dir.path() / "Lor2";
+  const fs::path lor2 = dir.Path() / "Lor2";
   for (const char* name : {"b.html", "A.html", "a.html", "\xD0\x91.html", "\xD0\xB0.html", "10.html", "9.html",
                            ".hidden.html"})
     WriteFile(lor2 / name, name);
@@ -186,7 +170,7 @@ TEST(PackingPageOrder, ListsRegularVisibleFilesSorted) {
                                              "b.html", "\xD0\xB0.html", "\xD0\x91.html"};
   EXPECT_EQ(names, expected);
 
-  EXPECT_TRUE(reader::ListPageFolder(dir.path() / "missing", &found).empty());
+  EXPECT_TRUE(reader::ListPageFolder(dir.Path() / "missing", &found).empty());
   EXPECT_FALSE(found);
 }
 
@@ -194,7 +178,7 @@ TEST(PackingPageOrder, ListsRegularVisibleFilesSorted) {
 
 TEST(PackingPageFolderPass, FillsSlotsInOrderAndIgnoresTheOverflow) {
   ScratchFolder dir;
-  const fs::path lor2 = dir.path() / "Lor2";
+  const fs::path lor2 = dir.Path() / "Lor2";
   for (int i = 1; i <= 140; ++i) {
     char name[16];
     std::snprintf(name, sizeof name, "%03d.html", i);
@@ -215,7 +199,7 @@ TEST(PackingPageFolderPass, FillsSlotsInOrderAndIgnoresTheOverflow) {
 
 TEST(PackingPageFolderPass, SlotsBeyondTheFilesKeepTheirContents) {
   ScratchFolder dir;
-  const fs::path lor2 = dir.path() / "Lor2";
+  const fs::path lor2 = dir.Path() / "Lor2";
   WriteFile(lor2 / "1.html", "one");
   WriteFile(lor2 / "2.html", std::string("\0\xFF\r\n", 4));
   WriteFile(lor2 / "3.html", "");
@@ -232,7 +216,7 @@ TEST(PackingPageFolderPass, SlotsBeyondTheFilesKeepTheirContents) {
 
 TEST(PackingPageFolderPass, UnreadableFileKeepsItsSlotAndIsReported) {
   ScratchFolder dir;
-  const fs::path lor2 = dir.path() / "Lor2";
+  const fs::path lor2 = dir.Path() / "Lor2";
   WriteFile(lor2 / "01.html", "first");
   if (!MakeUnreadableFile(lor2 / "02.html")) GTEST_SKIP() << "no /proc/self/mem to make an unreadable file";
   WriteFile(lor2 / "03.html", "third");
@@ -250,46 +234,46 @@ TEST(PackingPageFolderPass, UnreadableFileKeepsItsSlotAndIsReported) {
 TEST(PackingPageFolderPass, EmptyOrMissingFolderWritesTheLoadedBookBack) {
   for (bool createFolder : {true, false}) {
     ScratchFolder dir;
-    if (createFolder) fs::create_directory(dir.path() / "Lor2");
+    if (createFolder) fs::create_directory(dir.Path() / "Lor2");
     const reader::PageStore original = StoreWithMarks();
-    WriteFile(reader::BookPath(dir.path()), reader::SerializeBook(original));
-    reader::PageStore store = reader::LoadBook(reader::BookPath(dir.path()));
-    const reader::PackReport report = reader::RunPageFolderPass(dir.path(), store);
+    WriteFile(reader::BookPath(dir.Path()), reader::SerializeBook(original));
+    reader::PageStore store = reader::LoadBook(reader::BookPath(dir.Path()));
+    const reader::PackReport report = reader::RunPageFolderPass(dir.Path(), store);
     EXPECT_EQ(report.folderFound, createFolder);
     EXPECT_EQ(report.slotsStored, 0);
     EXPECT_EQ(store, original);
-    EXPECT_EQ(reader::ReadWholeFile(reader::BookPath(dir.path())), reader::SerializeBook(original));
+    EXPECT_EQ(reader::ReadWholeFile(reader::BookPath(dir.Path())), reader::SerializeBook(original));
   }
 }
 
 TEST(PackingButtons, ContentsBuilderThenPassThenSave) {
   ScratchFolder dir;
-  WriteFile(reader::OutlinePath(dir.path()), "Part\t\r\n`Intro\ta\r\n`Next\tb\r\n");
-  WriteFile(reader::PageFolderPath(dir.path()) / "01.html", "<p>1</p>");
-  WriteFile(reader::PageFolderPath(dir.path()) / "02.html", "<p>2</p>");
+  WriteFile(reader::OutlinePath(dir.Path()), "Part\t\r\n`Intro\ta\r\n`Next\tb\r\n");
+  WriteFile(reader::PageFolderPath(dir.Path()) / "01.html", "<p>1</p>");
+  WriteFile(reader::PageFolderPath(dir.Path()) / "02.html", "<p>2</p>");
   reader::PageStore store = StoreWithMarks();
   bool found = false;
-  const std::string contents = reader::RunContentsBuilder(dir.path(), store, &found);
+  const std::string contents = reader::RunContentsBuilder(dir.Path(), store, &found);
   EXPECT_TRUE(found);
   EXPECT_EQ(contents, BuildContents("Part\t\r\n`Intro\ta\r\n`Next\tb\r\n"));
   EXPECT_EQ(store.Slot(reader::kContentsSlot), contents);
-  EXPECT_FALSE(fs::exists(reader::BookPath(dir.path()))) << "the builder writes nothing";
+  EXPECT_FALSE(fs::exists(reader::BookPath(dir.Path()))) << "the builder writes nothing";
 
-  reader::RunPageFolderPass(dir.path(), store);
-  const reader::PageStore saved = reader::LoadBook(reader::BookPath(dir.path()));
+  reader::RunPageFolderPass(dir.Path(), store);
+  const reader::PageStore saved = reader::LoadBook(reader::BookPath(dir.Path()));
   EXPECT_EQ(saved, store);
   EXPECT_EQ(saved.Slot(2), reader::BytesToBase64("<p>2</p>"));
   EXPECT_EQ(saved.Slot(139), contents);
   // The save leaves no temporary file behind.
-  for (const auto& entry : fs::directory_iterator(dir.path()))
+  for (const auto& entry : fs::directory_iterator(dir.Path()))
     EXPECT_EQ(entry.path().filename().string().find(".Data.dat"), std::string::npos) << entry.path();
 
   // Without an outline the list comes out empty and slot 139 is emptied.
-  fs::remove(reader::OutlinePath(dir.path()));
-  EXPECT_EQ(reader::RunContentsBuilder(dir.path(), store, &found), "");
+  fs::remove(reader::OutlinePath(dir.Path()));
+  EXPECT_EQ(reader::RunContentsBuilder(dir.Path(), store, &found), "");
   EXPECT_FALSE(found);
   EXPECT_EQ(store.Slot(reader::kContentsSlot), "");
-  EXPECT_FALSE(fs::exists(reader::OutlinePath(dir.path())));
+  EXPECT_FALSE(fs::exists(reader::OutlinePath(dir.Path())));
 }
 
 // --- failed saves -----------------------------------------------------------------
@@ -297,17 +281,17 @@ TEST(PackingButtons, ContentsBuilderThenPassThenSave) {
 TEST(PackingSave, FailedSaveThrowsAndLeavesTheOldBook) {
   // A folder where the book should be makes the final rename fail even for root.
   ScratchFolder dir;
-  fs::create_directories(reader::BookPath(dir.path()));
-  WriteFile(reader::BookPath(dir.path()) / "inside", "keep");
+  fs::create_directories(reader::BookPath(dir.Path()));
+  WriteFile(reader::BookPath(dir.Path()) / "inside", "keep");
   reader::PageStore store = StoreWithMarks();
   try {
-    reader::RunPageFolderPass(dir.path(), store);
+    reader::RunPageFolderPass(dir.Path(), store);
     FAIL() << "the save must not fail silently";
   } catch (const reader::IoError& error) {
     EXPECT_NE(std::string(error.what()).find("Data.dat"), std::string::npos) << error.what();
   }
-  EXPECT_EQ(reader::ReadWholeFile(reader::BookPath(dir.path()) / "inside"), "keep");
-  for (const auto& entry : fs::directory_iterator(dir.path()))
+  EXPECT_EQ(reader::ReadWholeFile(reader::BookPath(dir.Path()) / "inside"), "keep");
+  for (const auto& entry : fs::directory_iterator(dir.Path()))
     EXPECT_EQ(entry.path().filename().string().find(".Data.dat"), std::string::npos) << entry.path();
 }
 
@@ -315,11 +299,11 @@ TEST(PackingSave, ReadOnlyFolderKeepsTheOldBook) {
   if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
   ScratchFolder dir;
   const std::string old = reader::SerializeBook(StoreWithMarks());
-  WriteFile(reader::BookPath(dir.path()), old);
-  fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
+  WriteFile(reader::BookPath(dir.Path()), old);
+  fs::permissions(dir.Path(), fs::perms::owner_read | fs::perms::owner_exec);
   reader::PageStore store;
-  EXPECT_THROW(reader::SaveBook(reader::BookPath(dir.path()), store), reader::IoError);
-  EXPECT_EQ(reader::ReadWholeFile(reader::BookPath(dir.path())), old);
+  EXPECT_THROW(reader::SaveBook(reader::BookPath(dir.Path()), store), reader::IoError);
+  EXPECT_EQ(reader::ReadWholeFile(reader::BookPath(dir.Path())), old);
 }
 
 }  // namespace

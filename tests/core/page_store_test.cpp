@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "reader/core/PageStore.h"
+#include "tests/core/Scratch.h"
 
 // The largest single allocation while a probe is on, so a test can tell a
 // parser that trusts a length field from one that checks it first.
@@ -48,23 +49,7 @@ using reader::IoError;
 using reader::kSlotCount;
 using reader::PageStore;
 
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::string pattern = (fs::temp_directory_path() / "page_store_test.XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  ~ScratchFolder() {
-    std::error_code ec;
-    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(path_, ec);
-  }
-  const fs::path& Path() const { return path_; }
-
- private:
-  fs::path path_;
-};
+using testing_scratch::ScratchFolder;
 
 void WriteRaw(const fs::path& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
