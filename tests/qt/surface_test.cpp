@@ -87,7 +87,9 @@ TEST_F(QtSurfaceTest, TextIsDrawnInTheForeColourInsideItsMeasuredBox) {
       if (c == 0x00FFFFFFu) continue;
       const bool in = x >= 10 && x <= 10 + w && y >= 5 && y <= 5 + h;
       (in ? inside : outside)++;
-      if (in) EXPECT_GT(drawing::RedOf(c), drawing::BlueOf(c));
+      if (in) {
+        EXPECT_GT(drawing::RedOf(c), drawing::BlueOf(c));
+      }
     }
   EXPECT_GT(inside, 20);
   EXPECT_EQ(outside, 0);
