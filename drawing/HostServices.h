@@ -26,6 +26,23 @@ class Timer {
   std::function<void()> tick;
 };
 
+// Screen pixels of the whole desktop (all monitors).
+struct ScreenPoint {
+  int x = 0;
+  int y = 0;
+  bool operator==(const ScreenPoint&) const = default;
+};
+// right and bottom lie just outside the rectangle.
+struct ScreenRect {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+  int Width() const { return right - left; }
+  int Height() const { return bottom - top; }
+  bool operator==(const ScreenRect&) const = default;
+};
+
 class HostServices {
  public:
   virtual ~HostServices() = default;
@@ -33,6 +50,10 @@ class HostServices {
   // A new child surface of parent (or a top-level one when parent is null),
   // hidden until shown.
   virtual std::unique_ptr<Surface> CreateSurface(Surface* parent) = 0;
+  // A new element of an indexed set of inner parts: a copy of element 0
+  // (same parent, position, size, font and settings), hidden, with an
+  // empty image. Destroying the pointer destroys the element.
+  virtual std::unique_ptr<Surface> CreateElement(const Surface& element0) = 0;
   virtual std::unique_ptr<Timer> CreateTimer() = 0;
   // Runs the window events already queued, then returns.
   virtual void DoEvents() = 0;
@@ -41,6 +62,22 @@ class HostServices {
   // A plain colour for any colour value; system colours go through the palette.
   virtual Colour ResolveColour(Colour colour) const = 0;
   virtual Font AmbientFont() const = 0;
+  // ---- screen and desktop ----
+  virtual ScreenPoint CursorPos() const = 0;
+  // The work area (the screen less panels and task bars) of the screen that
+  // holds point, or of the nearest screen.
+  virtual ScreenRect WorkAreaAt(ScreenPoint point) const = 0;
+  // The screen's pixels behind rect, as premultiplied ARGB. False where the
+  // screen cannot be read (no X11 root, a Wayland session): out is left as it was.
+  virtual bool CaptureScreen(ScreenRect rect, Image& out) const = 0;
+  // The window under a screen point: each of our surfaces, the browser and
+  // every foreign window have distinct handles; a surface's handle is its
+  // hWnd(). 0 only where nothing can be asked.
+  virtual WindowHandle WindowFromPoint(ScreenPoint point) const = 0;
+  // kLeftButton | kRightButton | kMiddleButton held anywhere on the desktop,
+  // in any application.
+  virtual int AsyncMouseButtons() const = 0;
+
   // Routes the wheel messages that reach this surface's window to the wheel
   // target list (see WheelTargets.h) before the window's own handling. A
   // host without wheel input has nothing to route.

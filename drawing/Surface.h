@@ -10,6 +10,7 @@
 #include "drawing/Colour.h"
 #include "drawing/Font.h"
 #include "drawing/Image.h"
+#include "drawing/Region.h"
 
 namespace drawing {
 
@@ -24,9 +25,14 @@ struct SurfaceEvents {
   std::function<void(int button, int shift, double x, double y)> mouseDown;
   std::function<void(int button, int shift, double x, double y)> mouseMove;
   std::function<void(int button, int shift, double x, double y)> mouseUp;
-  std::function<void()> doubleClick;
+  // The second press of a double click arrives as this event, not as a
+  // mouseDown: press, release, double click, release.
+  std::function<void(int button, int shift, double x, double y)> doubleClick;
+  // Also while hidden: size rules must hold before the surface is shown.
   std::function<void()> resized;
+  // The surface itself receives the keyboard focus.
   std::function<void()> gotFocus;
+  // The focus enters the surface or one of its children from outside it.
   std::function<void()> enterFocus;
   std::function<void()> exitFocus;
   std::function<void()> hidden;
@@ -91,6 +97,22 @@ class Surface {
   // resize. Call Refresh after changing it directly.
   virtual PixelView Pixels() = 0;
   virtual void Refresh() = 0;
+
+  // Popup side. LiftToDesktop turns the surface into a top-level popup at
+  // screen position (Left, Top): still hidden, never activated, never given
+  // the focus, not listed in a taskbar or window switcher.
+  virtual void LiftToDesktop() = 0;
+  // Only pixels inside the region belong to the window (input and drawing);
+  // an empty region gives the whole rectangle back.
+  virtual void SetWindowShape(const Region& region) = 0;
+  // Constant opacity alpha/255 for the whole window, and pixels of exactly
+  // colour key cut out. Opacity needs a compositing manager; the key works
+  // without one. False when the platform cannot do it at all.
+  virtual bool SetLayered(std::uint8_t alpha, Colour key) = 0;
+  // A soft shadow right of and below a shown top-level popup, drawn by us
+  // where the window system has none; it counts as part of the window for
+  // HostServices::WindowFromPoint.
+  virtual void SetDropShadow(bool on) = 0;
 
   virtual WindowHandle hWnd() const = 0;
   virtual WindowHandle hdc() const = 0;

@@ -1,6 +1,8 @@
 #include "platform/QtHost.h"
 
 #include <QApplication>
+#include <QCursor>
+#include <QPixmap>
 #include <QScreen>
 
 #include "platform/QtSurface.h"
@@ -75,6 +77,20 @@ std::unique_ptr<drawing::Surface> QtHost::CreateSurface(drawing::Surface* parent
   return std::make_unique<QtSurface>(*this, parentWidget);
 }
 
+std::unique_ptr<drawing::Surface> QtHost::CreateElement(const drawing::Surface& element0) {
+  const auto* source = dynamic_cast<const QtSurface*>(&element0);
+  QWidget* parentWidget = source && source->Widget() ? source->Widget()->parentWidget() : root_.data();
+  auto element = std::make_unique<QtSurface>(*this, parentWidget);
+  element->SetFont(element0.GetFont());
+  element->SetBackColor(element0.BackColor());
+  element->SetForeColor(element0.ForeColor());
+  element->SetBorderStyle(element0.BorderStyle());
+  element->SetAppearance(element0.Appearance());
+  element->SetAutoRedraw(element0.AutoRedraw());
+  element->Move(element0.Left(), element0.Top(), element0.Width(), element0.Height());
+  return element;
+}
+
 std::unique_ptr<drawing::Timer> QtHost::CreateTimer() { return std::make_unique<QtTimer>(); }
 
 void QtHost::DoEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
@@ -106,6 +122,48 @@ drawing::Font QtHost::AmbientFont() const { return drawing::Font{}; }
 
 void QtHost::SubclassWheelWindow(drawing::Surface& surface) {
   if (auto* qt = dynamic_cast<QtSurface*>(&surface); qt && qt->Widget()) new WheelTargetFilter(qt->Widget());
+}
+
+drawing::ScreenPoint QtHost::CursorPos() const {
+  const QPoint p = QCursor::pos();
+  return {p.x(), p.y()};
+}
+
+drawing::ScreenRect QtHost::WorkAreaAt(drawing::ScreenPoint point) const {
+  const QScreen* screen = QGuiApplication::screenAt(QPoint(point.x, point.y));
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  if (!screen) return {};
+  const QRect r = screen->availableGeometry();
+  return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+bool QtHost::CaptureScreen(drawing::ScreenRect rect, drawing::Image& out) const {
+  QScreen* screen = QGuiApplication::screenAt(QPoint(rect.left, rect.top));
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  if (!screen || rect.Width() <= 0 || rect.Height() <= 0) return false;
+  const QRect g = screen->geometry();
+  const QImage shot = screen->grabWindow(0, rect.left - g.left(), rect.top - g.top(), rect.Width(), rect.Height())
+                          .toImage()
+                          .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  if (shot.isNull()) return false;
+  drawing::Image captured(shot.width(), shot.height());
+  for (int y = 0; y < shot.height(); ++y) {
+    const auto* row = reinterpret_cast<const std::uint32_t*>(shot.constScanLine(y));
+    for (int x = 0; x < shot.width(); ++x) captured.Set(x, y, row[x]);
+  }
+  out = std::move(captured);
+  return true;
+}
+
+drawing::WindowHandle QtHost::WindowFromPoint(drawing::ScreenPoint point) const {
+  QWidget* w = QApplication::widgetAt(QPoint(point.x, point.y));
+  return w ? static_cast<drawing::WindowHandle>(w->winId()) : 0;
+}
+
+int QtHost::AsyncMouseButtons() const {
+  const Qt::MouseButtons b = QGuiApplication::mouseButtons();
+  return (b & Qt::LeftButton ? drawing::kLeftButton : 0) | (b & Qt::RightButton ? drawing::kRightButton : 0) |
+         (b & Qt::MiddleButton ? drawing::kMiddleButton : 0);
 }
 
 }  // namespace platform

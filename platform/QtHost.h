@@ -32,6 +32,7 @@ class QtHost : public drawing::HostServices {
   explicit QtHost(QWidget* root = nullptr);
 
   std::unique_ptr<drawing::Surface> CreateSurface(drawing::Surface* parent) override;
+  std::unique_ptr<drawing::Surface> CreateElement(const drawing::Surface& element0) override;
   std::unique_ptr<drawing::Timer> CreateTimer() override;
   void DoEvents() override;
   int TwipsPerPixelX() const override;
@@ -39,6 +40,11 @@ class QtHost : public drawing::HostServices {
   drawing::Colour ResolveColour(drawing::Colour colour) const override;
   drawing::Font AmbientFont() const override;
   void SubclassWheelWindow(drawing::Surface& surface) override;
+  drawing::ScreenPoint CursorPos() const override;
+  drawing::ScreenRect WorkAreaAt(drawing::ScreenPoint point) const override;
+  bool CaptureScreen(drawing::ScreenRect rect, drawing::Image& out) const override;
+  drawing::WindowHandle WindowFromPoint(drawing::ScreenPoint point) const override;
+  int AsyncMouseButtons() const override;
 
   void SetRoot(QWidget* root) { root_ = root; }
 

@@ -1,5 +1,7 @@
 #include "platform/QtSurface.h"
 
+#include <QBitmap>
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <cmath>
@@ -137,9 +139,9 @@ void SurfaceWidget::mouseReleaseEvent(QMouseEvent* e) {
 }
 
 void SurfaceWidget::mouseDoubleClickEvent(QMouseEvent* e) {
-  // The press of a double click still counts as a press, as on the original.
-  mousePressEvent(e);
-  Deliver(owner_.events.doubleClick);
+  const int b = owner_.BorderWidth();
+  Deliver(owner_.events.doubleClick, ButtonsOf(e->button()), ShiftOf(e->modifiers()), e->position().x() - b,
+          e->position().y() - b);
 }
 
 void SurfaceWidget::resizeEvent(QResizeEvent*) {
@@ -328,5 +330,47 @@ void QtSurface::Refresh() {
 drawing::WindowHandle QtSurface::hWnd() const { return reinterpret_cast<drawing::WindowHandle>(widget_.data()); }
 
 drawing::WindowHandle QtSurface::hdc() const { return reinterpret_cast<drawing::WindowHandle>(&image_); }
+
+}  // namespace platform
+
+namespace platform {
+
+void QtSurface::LiftToDesktop() {
+  if (!widget_) return;
+  const QRect r = widget_->geometry();
+  widget_->setParent(nullptr, Qt::ToolTip | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint |
+                                  Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
+  widget_->setAttribute(Qt::WA_ShowWithoutActivating);
+  widget_->setGeometry(r);
+  widget_->hide();
+}
+
+void QtSurface::SetWindowShape(const drawing::Region& region) {
+  if (!widget_) return;
+  if (region.Empty()) {
+    widget_->clearMask();
+    return;
+  }
+  QRegion mask;
+  for (int y = 0; y < region.Height(); ++y)
+    for (int x = 0; x < region.Width();) {
+      if (!region.Contains(x, y)) { ++x; continue; }
+      int end = x;
+      while (end < region.Width() && region.Contains(end, y)) ++end;
+      mask += QRect(x, y, end - x, 1);
+      x = end;
+    }
+  widget_->setMask(mask);
+}
+
+bool QtSurface::SetLayered(std::uint8_t alpha, drawing::Colour key) {
+  if (!widget_) return false;
+  widget_->setWindowOpacity(alpha / 255.0);
+  const QColor k(drawing::RedOf(key), drawing::GreenOf(key), drawing::BlueOf(key));
+  QRegion keep = QRegion(QBitmap::fromImage(image_.createMaskFromColor(k.rgb(), Qt::MaskOutColor)));
+  if (!widget_->mask().isEmpty()) keep &= widget_->mask();
+  widget_->setMask(keep);
+  return true;
+}
 
 }  // namespace platform

@@ -79,6 +79,10 @@ class QtSurface : public drawing::Surface {
   void PaintPicture(const drawing::Picture& picture, double x, double y, double width, double height) override;
   drawing::PixelView Pixels() override;
   void Refresh() override;
+  void LiftToDesktop() override;
+  void SetWindowShape(const drawing::Region& region) override;
+  bool SetLayered(std::uint8_t alpha, drawing::Colour key) override;
+  void SetDropShadow(bool on) override { dropShadow_ = on; }
   drawing::WindowHandle hWnd() const override;
   drawing::WindowHandle hdc() const override;
   bool HasDC() const override { return true; }
@@ -105,6 +109,7 @@ class QtSurface : public drawing::Surface {
   bool fontTransparent_ = true;
   double currentX_ = 0;
   double currentY_ = 0;
+  bool dropShadow_ = false;
 };
 
 // The QFont for a stored font: face names map onto installed metric twins

@@ -22,6 +22,51 @@ std::unique_ptr<drawing::Surface> FakeHost::CreateSurface(drawing::Surface* pare
   return surface;
 }
 
+std::unique_ptr<drawing::Surface> FakeHost::CreateElement(const drawing::Surface& element0) {
+  const auto* source = dynamic_cast<const FakeSurface*>(&element0);
+  auto element = CreateSurface(source ? source->Parent() : nullptr);
+  element->SetFont(element0.GetFont());
+  element->SetBackColor(element0.BackColor());
+  element->SetForeColor(element0.ForeColor());
+  element->SetBorderStyle(element0.BorderStyle());
+  element->SetAppearance(element0.Appearance());
+  element->SetAutoRedraw(element0.AutoRedraw());
+  element->Move(element0.Left(), element0.Top(), element0.Width(), element0.Height());
+  return element;
+}
+
+bool FakeHost::CaptureScreen(drawing::ScreenRect rect, drawing::Image& out) const {
+  if (!screenReadable) return false;
+  drawing::Image captured(rect.Width(), rect.Height(), 0xFF000000u);
+  for (int y = 0; y < captured.Height(); ++y)
+    for (int x = 0; x < captured.Width(); ++x) {
+      const int sx = rect.left + x, sy = rect.top + y;
+      if (sx >= 0 && sy >= 0 && sx < screen.Width() && sy < screen.Height()) captured.Set(x, y, screen.At(sx, sy));
+    }
+  out = std::move(captured);
+  return true;
+}
+
+drawing::WindowHandle FakeHost::WindowFromPoint(drawing::ScreenPoint point) const {
+  if (windowAt) return windowAt(point);
+  for (auto it = surfaces_.rbegin(); it != surfaces_.rend(); ++it) {
+    const FakeSurface* s = *it;
+    if (!s->Visible()) continue;
+    int left = s->Left(), top = s->Top();
+    bool shown = true;
+    for (const drawing::Surface* p = s->Lifted() ? nullptr : s->Parent(); p; ) {
+      const auto* fp = dynamic_cast<const FakeSurface*>(p);
+      if (!fp || !fp->Visible()) { shown = false; break; }
+      left += fp->Left();
+      top += fp->Top();
+      p = fp->Lifted() ? nullptr : fp->Parent();
+    }
+    if (shown && point.x >= left && point.y >= top && point.x < left + s->Width() && point.y < top + s->Height())
+      return s->hWnd();
+  }
+  return kForeignWindow;
+}
+
 std::unique_ptr<drawing::Timer> FakeHost::CreateTimer() { return std::make_unique<FakeTimer>(clock_); }
 
 void FakeHost::DoEvents() {

@@ -2,6 +2,7 @@
 // Host services for tests: fake surfaces, hand-driven timers on one shared
 // clock, a fixed system palette and ambient font, and counters for what the
 // controls asked of the host. The host must outlive what it creates.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,6 +26,8 @@ class FakeHost : public drawing::HostServices {
   // A hidden FakeSurface drawing with this host's palette and starting with
   // the ambient font.
   std::unique_ptr<drawing::Surface> CreateSurface(drawing::Surface* parent) override;
+  // A hidden FakeSurface with element0's parent, rectangle, font and settings.
+  std::unique_ptr<drawing::Surface> CreateElement(const drawing::Surface& element0) override;
   // A FakeTimer on Clock().
   std::unique_ptr<drawing::Timer> CreateTimer() override;
   // Counts the call and runs onDoEvents, standing in for the queued events.
@@ -33,6 +36,26 @@ class FakeHost : public drawing::HostServices {
   int TwipsPerPixelY() const override { return 15; }
   drawing::Colour ResolveColour(drawing::Colour colour) const override { return ResolveTestColour(colour); }
   drawing::Font AmbientFont() const override { return ambientFont_; }
+
+  // The desktop, as the test sets it up.
+  drawing::ScreenPoint CursorPos() const override { return cursor; }
+  drawing::ScreenRect WorkAreaAt(drawing::ScreenPoint) const override { return workArea; }
+  // Copies from `screen` (its pixel (0, 0) is screen point (0, 0)); pixels
+  // outside it are black. False when screenReadable is off.
+  bool CaptureScreen(drawing::ScreenRect rect, drawing::Image& out) const override;
+  // windowAt when set, else the visible surface whose screen rectangle holds
+  // the point (top-level ones at their Left/Top, children inside their
+  // parent's), newest first, else kForeignWindow.
+  drawing::WindowHandle WindowFromPoint(drawing::ScreenPoint point) const override;
+  int AsyncMouseButtons() const override { return buttonsHeld; }
+
+  static constexpr drawing::WindowHandle kForeignWindow = 0xF0F0;
+  drawing::ScreenPoint cursor{400, 300};
+  drawing::ScreenRect workArea{0, 0, 1024, 768};
+  drawing::Image screen;
+  bool screenReadable = true;
+  std::function<drawing::WindowHandle(drawing::ScreenPoint)> windowAt;
+  int buttonsHeld = 0;
 
   void SetAmbientFont(const drawing::Font& font) { ambientFont_ = font; }
   FakeClock& Clock() { return clock_; }

@@ -221,8 +221,15 @@ void FakeSurface::ReleaseMouse(int button, int shift, double x, double y) {
   if (events.mouseUp) events.mouseUp(button, shift, x, y);
 }
 
-void FakeSurface::DoubleClickMouse() {
-  if (events.doubleClick) events.doubleClick();
+void FakeSurface::DoubleClickMouse(int button, int shift, double x, double y) {
+  if (events.doubleClick) events.doubleClick(button, shift, x, y);
+}
+
+bool FakeSurface::SetLayered(std::uint8_t alpha, drawing::Colour key) {
+  layered_ = true;
+  layeredAlpha_ = alpha;
+  layeredKey_ = key;
+  return true;
 }
 
 }  // namespace fakes

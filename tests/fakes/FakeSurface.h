@@ -97,6 +97,12 @@ class FakeSurface : public drawing::Surface {
   drawing::PixelView Pixels() override { return image_.View(); }
   void Refresh() override { ++refreshCount_; }
 
+  // The popup side only records what was asked, for the tests to read.
+  void LiftToDesktop() override { lifted_ = true; }
+  void SetWindowShape(const drawing::Region& region) override { shape_ = region; }
+  bool SetLayered(std::uint8_t alpha, drawing::Colour key) override;
+  void SetDropShadow(bool on) override { dropShadow_ = on; }
+
   drawing::WindowHandle hWnd() const override { return handle_; }
   drawing::WindowHandle hdc() const override { return handle_ + 1; }
   bool HasDC() const override { return true; }
@@ -117,7 +123,14 @@ class FakeSurface : public drawing::Surface {
   void PressMouse(int button, int shift, double x, double y);
   void MoveMouse(int button, int shift, double x, double y);
   void ReleaseMouse(int button, int shift, double x, double y);
-  void DoubleClickMouse();
+  void DoubleClickMouse(int button = drawing::kLeftButton, int shift = 0, double x = 0, double y = 0);
+
+  bool Lifted() const { return lifted_; }
+  const drawing::Region& WindowShape() const { return shape_; }
+  bool Layered() const { return layered_; }
+  std::uint8_t LayeredAlpha() const { return layeredAlpha_; }
+  drawing::Colour LayeredKey() const { return layeredKey_; }
+  bool DropShadow() const { return dropShadow_; }
 
   // Called from the destructor (the fake host forgets the surface).
   std::function<void()> onDestroyed;
@@ -147,6 +160,12 @@ class FakeSurface : public drawing::Surface {
   std::vector<PrintedText> printed_;
   int refreshCount_ = 0;
   int clsCount_ = 0;
+  bool lifted_ = false;
+  drawing::Region shape_;
+  bool layered_ = false;
+  std::uint8_t layeredAlpha_ = 255;
+  drawing::Colour layeredKey_ = 0;
+  bool dropShadow_ = false;
 };
 
 }  // namespace fakes
