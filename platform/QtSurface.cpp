@@ -162,6 +162,8 @@ void SurfaceWidget::hideEvent(QHideEvent*) {
 QtSurface::QtSurface(const QtHost& host, QWidget* parent)
     : host_(host), widget_(new SurfaceWidget(*this, parent)) {
   widget_->hide();
+  // A new surface has no size until its owner gives it one.
+  widget_->setGeometry(0, 0, 0, 0);
   SetFont(host.AmbientFont());
   ResizeImage();
   reportedSize_ = widget_->size();
@@ -291,10 +293,11 @@ void QtSurface::Print(std::string_view text) {
   // A surface of no size has nothing to draw on (and a painter on it only
   // complains); the position still moves on.
   if (!image_.isNull()) {
+    if (!fontTransparent_)
+      drawing::FillArea(Pixels(), currentX_, currentY_, metrics.horizontalAdvance(s), metrics.height(),
+                        drawing::ToPixel(host_.ResolveColour(backColour_)));
     QPainter p(&image_);
     p.setFont(qfont_);
-    if (!fontTransparent_)
-      p.fillRect(QRectF(currentX_, currentY_, metrics.horizontalAdvance(s), metrics.height()), Resolve(backColour_));
     p.setPen(Resolve(foreColour_));
     p.drawText(QPointF(currentX_, currentY_ + metrics.ascent()), s);
   }
