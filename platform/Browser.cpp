@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QPointer>
+#include <QTimer>
 #include <QUrl>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineFileSystemAccessRequest>
@@ -29,6 +31,10 @@ namespace {
 // Below this factor QWebEnginePage::setZoomFactor silently keeps the old
 // factor; smaller zooms add CSS zoom on the root element on top of it.
 constexpr int kSmallestFactorPercent = 25;
+
+// A page that never confirms a zoom (still loading, its renderer gone) must
+// not hold back the next one for long.
+constexpr int kZoomConfirmTimeoutMs = 250;
 
 const QString kZoomScriptName = QStringLiteral("platform-browser-optical-zoom");
 
@@ -240,8 +246,33 @@ void Browser::SetSilent(bool silent) { silent_ = silent; }
 
 void Browser::SetZoomPercent(int percent) {
   zoom_percent_ = std::clamp(percent, kMinZoomPercent, kMaxZoomPercent);
+  requested_zoom_percent_ = zoom_percent_;
   page_->setZoomFactor(std::max(zoom_percent_, kSmallestFactorPercent) / 100.0);
   ApplyZoomToCurrentDocument();
+}
+
+void Browser::RequestZoomPercent(int percent) {
+  requested_zoom_percent_ = std::clamp(percent, kMinZoomPercent, kMaxZoomPercent);
+  if (!zoom_in_transit_) HandOverRequestedZoom();
+}
+
+void Browser::HandOverRequestedZoom() {
+  SetZoomPercent(requested_zoom_percent_);
+  zoom_in_transit_ = true;
+  const quint64 ticket = ++zoom_ticket_;
+  // The page's renderer answers scripts in order, after what was sent to it
+  // before: the answer means the zoom has arrived there.
+  QPointer<Browser> self(this);
+  page_->runJavaScript(QStringLiteral("0"), QWebEngineScript::ApplicationWorld, [self, ticket](const QVariant&) {
+    if (self) self->ZoomTakenIn(ticket);
+  });
+  QTimer::singleShot(kZoomConfirmTimeoutMs, this, [this, ticket] { ZoomTakenIn(ticket); });
+}
+
+void Browser::ZoomTakenIn(quint64 ticket) {
+  if (!zoom_in_transit_ || ticket != zoom_ticket_) return;
+  zoom_in_transit_ = false;
+  if (requested_zoom_percent_ != zoom_percent_) HandOverRequestedZoom();
 }
 
 void Browser::ApplyZoomToCurrentDocument() {

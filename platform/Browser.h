@@ -45,15 +45,31 @@ class Browser : public QWebEngineView {
   void SetZoomPercent(int percent);
   int ZoomPercent() const { return zoom_percent_; }
 
+  // The same zoom for a stream of requests, such as a slider being dragged:
+  // while the page is still taking in the zoom handed to it last, a new
+  // request only replaces the waiting one, and the page gets the latest
+  // when it is ready. So no backlog of stale zoom steps builds up, and the
+  // zoom in force at the end is always the last one requested.
+  void RequestZoomPercent(int percent);
+  // The latest zoom requested or set (clamped like ZoomPercent).
+  int RequestedZoomPercent() const { return requested_zoom_percent_; }
+
  protected:
   bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void ApplyZoomToCurrentDocument();
+  void HandOverRequestedZoom();
+  void ZoomTakenIn(quint64 ticket);
 
   bool silent_ = false;
   int zoom_percent_ = 100;
+  int requested_zoom_percent_ = 100;
+  // A zoom was handed to the page and its arrival not yet confirmed; the
+  // ticket tells the confirmation of the latest handover from older ones.
+  bool zoom_in_transit_ = false;
+  quint64 zoom_ticket_ = 0;
   QWebEngineProfile* profile_ = nullptr;
   LocalPageInterceptor* interceptor_ = nullptr;
   BrowserPage* page_ = nullptr;
