@@ -9,8 +9,6 @@
 #include <QFileInfo>
 #include <QMutex>
 #include <QMutexLocker>
-#include <QPointer>
-#include <QTimer>
 #include <QUrl>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineFileSystemAccessRequest>
@@ -31,10 +29,6 @@ namespace {
 // Below this factor QWebEnginePage::setZoomFactor silently keeps the old
 // factor; smaller zooms add CSS zoom on the root element on top of it.
 constexpr int kSmallestFactorPercent = 25;
-
-// A page that never confirms a zoom (still loading, its renderer gone) must
-// not hold back the next one for long.
-constexpr int kZoomConfirmTimeoutMs = 250;
 
 const QString kZoomScriptName = QStringLiteral("platform-browser-optical-zoom");
 
@@ -253,26 +247,20 @@ void Browser::SetZoomPercent(int percent) {
 
 void Browser::RequestZoomPercent(int percent) {
   requested_zoom_percent_ = std::clamp(percent, kMinZoomPercent, kMaxZoomPercent);
-  if (!zoom_in_transit_) HandOverRequestedZoom();
-}
-
-void Browser::HandOverRequestedZoom() {
-  SetZoomPercent(requested_zoom_percent_);
-  zoom_in_transit_ = true;
-  const quint64 ticket = ++zoom_ticket_;
-  // The page's renderer answers scripts in order, after what was sent to it
-  // before: the answer means the zoom has arrived there.
-  QPointer<Browser> self(this);
-  page_->runJavaScript(QStringLiteral("0"), QWebEngineScript::ApplicationWorld, [self, ticket](const QVariant&) {
-    if (self) self->ZoomTakenIn(ticket);
-  });
-  QTimer::singleShot(kZoomConfirmTimeoutMs, this, [this, ticket] { ZoomTakenIn(ticket); });
-}
-
-void Browser::ZoomTakenIn(quint64 ticket) {
-  if (!zoom_in_transit_ || ticket != zoom_ticket_) return;
-  zoom_in_transit_ = false;
-  if (requested_zoom_percent_ != zoom_percent_) HandOverRequestedZoom();
+  if (zoom_handover_queued_) return;
+  zoom_handover_queued_ = true;
+  // Handed over once the events already waiting have run: requests made in
+  // the meantime only replace the waiting one. The page's renderer merges
+  // zooms that reach it while it draws, so waiting any longer here (for it
+  // to confirm the last one, say) would only add a layout to the end of a
+  // drag.
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        zoom_handover_queued_ = false;
+        if (requested_zoom_percent_ != zoom_percent_) SetZoomPercent(requested_zoom_percent_);
+      },
+      Qt::QueuedConnection);
 }
 
 void Browser::ApplyZoomToCurrentDocument() {

@@ -46,10 +46,10 @@ class Browser : public QWebEngineView {
   int ZoomPercent() const { return zoom_percent_; }
 
   // The same zoom for a stream of requests, such as a slider being dragged:
-  // while the page is still taking in the zoom handed to it last, a new
-  // request only replaces the waiting one, and the page gets the latest
-  // when it is ready. So no backlog of stale zoom steps builds up, and the
-  // zoom in force at the end is always the last one requested.
+  // the zoom is handed to the page as soon as the events already waiting
+  // have run, and requests made before then only replace the waiting one.
+  // So no backlog of stale zoom steps builds up, and the zoom in force at
+  // the end is always the last one requested.
   void RequestZoomPercent(int percent);
   // The latest zoom requested or set (clamped like ZoomPercent).
   int RequestedZoomPercent() const { return requested_zoom_percent_; }
@@ -60,16 +60,11 @@ class Browser : public QWebEngineView {
 
  private:
   void ApplyZoomToCurrentDocument();
-  void HandOverRequestedZoom();
-  void ZoomTakenIn(quint64 ticket);
 
   bool silent_ = false;
   int zoom_percent_ = 100;
   int requested_zoom_percent_ = 100;
-  // A zoom was handed to the page and its arrival not yet confirmed; the
-  // ticket tells the confirmation of the latest handover from older ones.
-  bool zoom_in_transit_ = false;
-  quint64 zoom_ticket_ = 0;
+  bool zoom_handover_queued_ = false;
   QWebEngineProfile* profile_ = nullptr;
   LocalPageInterceptor* interceptor_ = nullptr;
   BrowserPage* page_ = nullptr;

@@ -121,13 +121,15 @@ class PageProbe {
   }
 
   // The page's zoom in percent: the rendered width of a 100 px element in
-  // device pixels.
+  // device pixels (the page scale shows in devicePixelRatio, a CSS zoom below
+  // 25 % on the root element's style).
   std::optional<double> ZoomPercent() {
     return Evaluate(
         "(function(){var d=document.createElement('div');"
         "d.style.cssText='position:absolute;left:0;top:0;width:100px;height:1px';"
         "document.documentElement.appendChild(d);"
-        "var w=d.getBoundingClientRect().width*window.devicePixelRatio;d.remove();return Math.round(w);})()");
+        "var w=d.getBoundingClientRect().width*window.devicePixelRatio;d.remove();"
+      "return Math.round(w*(parseFloat(document.documentElement.style.zoom)||1));})()");
   }
 
  private:
