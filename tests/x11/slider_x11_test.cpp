@@ -28,6 +28,8 @@
 #include <cstdio>
 #include <optional>
 
+#include "tests/x11/X11Harness.h"
+
 namespace {
 
 // The design's slider: 183 x 17 in the window's bottom-right corner, 5 px
@@ -37,26 +39,9 @@ constexpr int kSliderHeight = 17;
 constexpr int kButton = 17;
 const QRgb kThumbFill = qRgb(0xC4, 0xC4, 0xC4);
 
-bool WaitUntil(const std::function<bool()>& done, int milliseconds = 15000) {
-  QDeadlineTimer deadline(milliseconds);
-  QTimer wakeUp;
-  wakeUp.start(50);
-  while (!done()) {
-    if (deadline.hasExpired()) return false;
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-  }
-  return true;
-}
+using x11test::WaitUntil;
 
-QString Xdotool(const QStringList& arguments) {
-  QProcess process;
-  process.start("xdotool", arguments);
-  if (!process.waitForFinished(20000) || process.exitCode() != 0) {
-    ADD_FAILURE() << "xdotool " << arguments.join(' ').toStdString() << " failed";
-    return {};
-  }
-  return QString::fromLocal8Bit(process.readAllStandardOutput());
-}
+QString Xdotool(const QStringList& arguments) { return x11test::RunTool("xdotool", arguments); }
 
 int FreePort() {
   QTcpServer server;
