@@ -150,7 +150,7 @@ void Form1::CreateControls() {
   const drawing::ControlSite site{&host_, nullptr, {}};
   hscroll2_ = std::make_unique<slider::Hscroll>(site, nullptr);
   PlaceSurface(hscroll2_->Surface(), design_.Section("Hscroll2"));
-  hscroll2_->ReadProperties(design_.Section("Hscroll2"));
+  hscroll2_->ReadDesign(design_, "Hscroll2");
   hscroll2_->Surface().SetVisible(true);
 
   tray1_ = std::make_unique<tree::Tray>(site, nullptr);
@@ -297,7 +297,10 @@ void Form1::Tray1VibranFil(const std::string& pageField) {
   ShowPage(slot);
 }
 
-void Form1::Hscroll2Scroll() { browser_->SetZoomPercent(hscroll2_->Value()); }
+// A drag raises Scroll on every pointer move; the browser gets only the
+// latest zoom while it is still busy with an earlier one, so the page keeps
+// up with the thumb and ends at the last Value.
+void Form1::Hscroll2Scroll() { browser_->RequestZoomPercent(hscroll2_->Value()); }
 
 void Form1::Label1Click() {
   label1_[0]->SetCaption(QString::number(label1_[0]->BackColor(), 16).toUpper());
