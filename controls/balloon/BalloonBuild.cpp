@@ -49,7 +49,10 @@ void PodskazV::BuildBalloon() {
   if (ScreenShotEnable()) CaptureScreenBehind(surface);
   if (Zakruglenie() > 0) RoundBalloonCorners(surface);
   if (Shadow()) AddShadowToForm(surface.hWnd());
-  if (ProzrachostFona() > 0 && ProzrachostFona() < 256) BlendBackgroundPicture(surface);
+  // BackColor blended over a plain BackColor fill gives back BackColor
+  // exactly, so that blend is left out; a picture or a screen copy is not.
+  const bool blendChangesPixels = PictureFona() || ScreenShotEnable();
+  if (ProzrachostFona() > 0 && ProzrachostFona() < 256 && blendChangesPixels) BlendBackgroundPicture(surface);
   PaintBalloonText(surface, lines,
                    {TextSenter(), ForeDvaCveta(), ForeColorTxtTop(), ForeColorTxtPod(), TextOtstup()});
   surface.SetAutoRedraw(false);
