@@ -48,20 +48,9 @@ TEST_F(BalloonRender, BuildsALiftedWindowBesideTheCursor) {
   EXPECT_EQ(w.Top(), 282);   // centred on it: 300 - 17.5, halves to even
   EXPECT_TRUE(w.Lifted());
   EXPECT_TRUE(w.Visible());
-  EXPECT_FALSE(w.AutoRedraw());
   EXPECT_EQ(w.GetFont(), balloon.Font());
   EXPECT_EQ(w.ColourAt(0, 0), 0x00FFFFFFu);
   EXPECT_TRUE(balloon.Active());
-  EXPECT_TRUE(Timer1().Enabled());
-}
-
-TEST_F(BalloonRender, WithADelayItWaitsHidden) {
-  balloon.SetZadergka(true);
-  balloon.SetCaption("Глава 1");
-  balloon.Risuy();
-  EXPECT_TRUE(Window().Lifted());
-  EXPECT_FALSE(Window().Visible());
-  EXPECT_FALSE(balloon.Active());
   EXPECT_TRUE(Timer1().Enabled());
 }
 

@@ -152,15 +152,4 @@ TEST_F(BalloonTick, RisuyWhileShownRebuildsAndDelaysAgain) {
   EXPECT_EQ(State(), Expect::Shown);
 }
 
-TEST_F(BalloonTick, TheTimerStopsWithTheBalloon) {
-  Build(false);
-  Ticks(1);
-  at = At::Other;
-  Ticks(1);
-  ASSERT_EQ(State(), Expect::Gone);
-  const int ticks = host.Clock().Timers()[0]->TickCount();
-  Ticks(100);
-  EXPECT_EQ(host.Clock().Timers()[0]->TickCount(), ticks);
-}
-
 }  // namespace
