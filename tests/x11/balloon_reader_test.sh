@@ -3,23 +3,36 @@
 # hand would: resting on a shortened contents name shows the whole name in a
 # balloon beside the cursor within half a second, a name that fits shows
 # none, and the balloon goes when the pointer leaves for the page or a
-# button is pressed. Run inside xvfb-run; BALLOON_SHOT=file.png keeps a
-# screenshot of the balloon over the reader.
-# Exit 77: no display, no xdotool or ImageMagick, or a tree that draws no rows.
+# button is pressed. The script starts its own Xvfb (the server picks a free
+# display itself, so parallel runs cannot collide); without Xvfb it uses
+# $DISPLAY. BALLOON_SHOT=file.png keeps a screenshot of the balloon.
+# Exit 77: no X server, no xdotool or ImageMagick, or a tree that draws no rows.
 set -euo pipefail
 bin="$1"
-[ -n "${DISPLAY:-}" ] || { echo "No X display: skipped."; exit 77; }
 for tool in xdotool import; do
   command -v "$tool" >/dev/null || { echo "$tool is not installed: skipped."; exit 77; }
 done
 
 work=$(mktemp -d)
-pid=
+pid= xvfb=
 cleanup() {
   [ -n "$pid" ] && { kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; }
+  [ -n "$xvfb" ] && { kill "$xvfb" 2>/dev/null || true; wait "$xvfb" 2>/dev/null || true; }
   rm -rf "$work"
 }
 trap cleanup EXIT
+if command -v Xvfb >/dev/null; then
+  Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp 5>"$work/display" 2>"$work/xvfb.log" &
+  xvfb=$!
+  for _ in $(seq 1 200); do
+    [ -s "$work/display" ] && break
+    kill -0 "$xvfb" 2>/dev/null || { echo "Xvfb did not start: skipped."; cat "$work/xvfb.log"; exit 77; }
+    sleep 0.05
+  done
+  [ -s "$work/display" ] || { echo "Xvfb gave no display: skipped."; exit 77; }
+  export DISPLAY=":$(head -1 "$work/display")"
+fi
+[ -n "${DISPLAY:-}" ] || { echo "No X display: skipped."; exit 77; }
 mkdir -m 700 "$work/runtime"
 if [ "$(id -u)" = 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
 XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb \
