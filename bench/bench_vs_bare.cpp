@@ -187,12 +187,14 @@ void Line(const char* figure, double reader, double bare) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 5) {
-    std::fprintf(stderr, "usage: bench_vs_bare READER BARE_VIEW PAGE_FOLDER PAGE_COUNT\n");
+  if (argc != 5 && argc != 7) {
+    std::fprintf(stderr, "usage: bench_vs_bare READER BARE_VIEW PAGE_FOLDER PAGE_COUNT [STARTS SWITCHES]\n");
     return 2;
   }
   const int pageCount = std::atoi(argv[4]);
-  const int starts = 10, switches = 40;
+  // More rounds than the figures need help when looking for where time goes.
+  const int starts = argc == 7 ? std::atoi(argv[5]) : 10;
+  const int switches = argc == 7 ? std::atoi(argv[6]) : 40;
   const Program reader{"reader", {argv[1]}, {{"READER_BENCH", "1"}}};
   const Program bare{"bare", {argv[2], argv[3]}, {}};
   const Program* both[2] = {&reader, &bare};

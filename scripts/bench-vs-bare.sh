@@ -17,4 +17,4 @@ export QT_LOGGING_RULES="qt.webenginecontext.info=false;js.*=false"
 # No GPU on the machines this runs on; both programs get the same flag.
 export QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu"
 pages=book/large/Lor2
-exec build/bin/bench_vs_bare build/large-book/reader build/bin/bare_view "$pages" "$(ls "$pages" | wc -l)"
+exec build/bin/bench_vs_bare build/large-book/reader build/bin/bare_view "$pages" "$(ls "$pages" | wc -l)" "$@"
