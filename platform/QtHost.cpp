@@ -21,12 +21,17 @@ QtTimer::QtTimer() {
 
 void QtTimer::SetInterval(int milliseconds) {
   interval_ = milliseconds;
-  timer_.setInterval(milliseconds > 0 ? milliseconds : 0);
+  Apply();
 }
 
 void QtTimer::SetEnabled(bool enabled) {
-  if (enabled && interval_ > 0)
-    timer_.start(interval_);  // restarts the period
+  enabled_ = enabled;
+  Apply();
+}
+
+void QtTimer::Apply() {
+  if (enabled_ && interval_ > 0)
+    timer_.start(interval_);  // also restarts a running period
   else
     timer_.stop();
 }

@@ -1,12 +1,13 @@
 #include "platform/QtSurface.h"
 
+#include <QApplication>
 #include <QBitmap>
-
 #include <QMouseEvent>
 #include <QPainter>
 #include <cmath>
 #include <exception>
 
+#include "drawing/Primitives.h"
 #include "platform/QtHost.h"
 
 namespace platform {
@@ -61,7 +62,7 @@ void Deliver(const Fn& handler, Args... args) {
 
 QFont ToQFont(const drawing::Font& font) {
   QFont q(FaceFor(font.face));
-  // Windows asks for the cell height rounded from points at 96 dpi.
+  // The stored designs give points at 96 dpi; the cell height is that, rounded.
   q.setPixelSize(std::max(1, static_cast<int>(std::lround(font.sizePoints * 96.0 / 72.0))));
   q.setWeight(static_cast<QFont::Weight>(std::clamp(font.weight, 1, 1000)));
   q.setItalic(font.italic);
@@ -120,10 +121,14 @@ void SurfaceWidget::paintEvent(QPaintEvent*) {
 }
 
 void SurfaceWidget::mousePressEvent(QMouseEvent* e) {
+  // The second press of a double click arrives as the double click alone:
+  // controls count presses, and a double click is not two of them. Qt's
+  // widget layer drops that press for input from the window system; an
+  // event that still carries the mark is dropped here.
+  if (e->flags() & Qt::MouseEventCreatedDoubleClick) return;
   const int b = owner_.BorderWidth();
   Deliver(owner_.events.mouseDown, ButtonsOf(e->button()), ShiftOf(e->modifiers()), e->position().x() - b,
           e->position().y() - b);
-  Deliver(owner_.events.gotFocus);
 }
 
 void SurfaceWidget::mouseMoveEvent(QMouseEvent* e) {
@@ -145,16 +150,9 @@ void SurfaceWidget::mouseDoubleClickEvent(QMouseEvent* e) {
 }
 
 void SurfaceWidget::resizeEvent(QResizeEvent*) {
-  owner_.ResizeImage();
-  Deliver(owner_.events.resized);
-}
-
-void SurfaceWidget::focusInEvent(QFocusEvent*) {
-  Deliver(owner_.events.enterFocus);
-}
-
-void SurfaceWidget::focusOutEvent(QFocusEvent*) {
-  Deliver(owner_.events.exitFocus);
+  // A size the surface has reported already (a hidden surface's resize that
+  // Qt delivers late, at show) is not reported twice.
+  if (owner_.TakeSizeChange()) Deliver(owner_.events.resized);
 }
 
 void SurfaceWidget::hideEvent(QHideEvent*) {
@@ -166,6 +164,11 @@ QtSurface::QtSurface(const QtHost& host, QWidget* parent)
   widget_->hide();
   SetFont(host.AmbientFont());
   ResizeImage();
+  reportedSize_ = widget_->size();
+  // Focus is followed application-wide: the focus entering the surface or a
+  // child of it is one notification, the surface itself getting it another.
+  QObject::connect(qApp, &QApplication::focusChanged, widget_.data(),
+                   [this](QWidget* old, QWidget* now) { FocusMoved(old, now); });
 }
 
 QtSurface::~QtSurface() {
@@ -184,15 +187,37 @@ int QtSurface::BorderWidth() const {
 void QtSurface::Move(int left, int top, int width, int height) {
   if (!widget_) return;
   widget_->setGeometry(left, top, std::max(0, width), std::max(0, height));
+  // Qt holds the resize event of a hidden widget back until it is shown, but
+  // size rules (a face that keeps its size, a bar that follows its height)
+  // must hold before then: the change is reported here, once.
+  if (TakeSizeChange() && events.resized) events.resized();
+}
+
+bool QtSurface::TakeSizeChange() {
+  if (!widget_) return false;
   ResizeImage();
+  if (widget_->size() == reportedSize_) return false;
+  reportedSize_ = widget_->size();
+  return true;
+}
+
+void QtSurface::FocusMoved(QWidget* old, QWidget* now) {
+  QWidget* self = widget_;
+  if (!self) return;
+  const auto inside = [self](QWidget* w) { return w && (w == self || self->isAncestorOf(w)); };
+  const bool wasInside = inside(old), isInside = inside(now);
+  if (isInside && !wasInside) Deliver(events.enterFocus);
+  if (now == self && old != self) Deliver(events.gotFocus);
+  if (wasInside && !isInside) Deliver(events.exitFocus);
 }
 
 int QtSurface::Left() const { return widget_ ? widget_->x() : 0; }
 int QtSurface::Top() const { return widget_ ? widget_->y() : 0; }
 int QtSurface::Width() const { return widget_ ? widget_->width() : 0; }
 int QtSurface::Height() const { return widget_ ? widget_->height() : 0; }
-int QtSurface::ScaleWidth() const { return image_.width(); }
-int QtSurface::ScaleHeight() const { return image_.height(); }
+// The inner size, also where the image is empty for want of one dimension.
+int QtSurface::ScaleWidth() const { return std::max(0, Width() - 2 * BorderWidth()); }
+int QtSurface::ScaleHeight() const { return std::max(0, Height() - 2 * BorderWidth()); }
 
 void QtSurface::SetVisible(bool visible) {
   if (widget_) widget_->setVisible(visible);
@@ -207,10 +232,7 @@ void QtSurface::SetBackColor(drawing::Colour colour) {
 
 void QtSurface::SetPicture(drawing::PicturePtr picture) {
   picture_ = std::move(picture);
-  if (picture_) {
-    QPainter p(&image_);
-    p.drawImage(0, 0, WrapPicture(*picture_));
-  }
+  if (picture_) drawing::StretchPicture(Pixels(), *picture_, 0, 0, picture_->Width(), picture_->Height());
   Refresh();
 }
 
@@ -240,23 +262,25 @@ void QtSurface::ResizeImage() {
   const int b = BorderWidth();
   const int w = std::max(0, (widget_ ? widget_->width() : 0) - 2 * b);
   const int h = std::max(0, (widget_ ? widget_->height() : 0) - 2 * b);
-  if (image_.width() == w && image_.height() == h && !image_.isNull()) return;
+  if (image_.width() == w && image_.height() == h) return;
+  if (w == 0 || h == 0) {
+    image_ = QImage();  // nothing to keep, nothing to draw on
+    return;
+  }
   // The kept image grows with the surface; what was drawn stays at the top-left.
-  QImage next(std::max(w, 1), std::max(h, 1), QImage::Format_ARGB32_Premultiplied);
+  QImage next(w, h, QImage::Format_ARGB32_Premultiplied);
   next.fill(Resolve(backColour_));
   if (!image_.isNull()) {
     QPainter p(&next);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
     p.drawImage(0, 0, image_);
   }
-  image_ = w > 0 && h > 0 ? next : next.copy(0, 0, w, h);
+  image_ = next;
 }
 
 void QtSurface::Cls() {
   image_.fill(Resolve(backColour_));
-  if (picture_) {
-    QPainter p(&image_);
-    p.drawImage(0, 0, WrapPicture(*picture_));
-  }
+  if (picture_) drawing::StretchPicture(Pixels(), *picture_, 0, 0, picture_->Width(), picture_->Height());
   currentX_ = currentY_ = 0;
   Refresh();
 }
@@ -264,7 +288,9 @@ void QtSurface::Cls() {
 void QtSurface::Print(std::string_view text) {
   const QString s = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
   QFontMetricsF metrics(qfont_);
-  {
+  // A surface of no size has nothing to draw on (and a painter on it only
+  // complains); the position still moves on.
+  if (!image_.isNull()) {
     QPainter p(&image_);
     p.setFont(qfont_);
     if (!fontTransparent_)
@@ -284,36 +310,22 @@ double QtSurface::TextWidth(std::string_view text) const {
 double QtSurface::TextHeight(std::string_view) const { return QFontMetricsF(qfont_).height(); }
 
 void QtSurface::Line(double x1, double y1, double x2, double y2, drawing::Colour colour) {
-  QPainter p(&image_);
-  p.setPen(QPen(Resolve(colour), 1));
-  p.drawLine(QPointF(x1, y1), QPointF(x2, y2));
+  drawing::DrawLine(Pixels(), x1, y1, x2, y2, drawing::ToPixel(host_.ResolveColour(colour)));
   Refresh();
 }
 
 void QtSurface::Box(double x1, double y1, double x2, double y2, drawing::Colour colour) {
-  QPainter p(&image_);
-  p.setPen(QPen(Resolve(colour), 1));
-  p.setBrush(Qt::NoBrush);
-  p.drawRect(QRectF(QPointF(std::min(x1, x2), std::min(y1, y2)), QPointF(std::max(x1, x2), std::max(y1, y2))));
+  drawing::DrawBox(Pixels(), x1, y1, x2, y2, drawing::ToPixel(host_.ResolveColour(colour)));
   Refresh();
 }
 
 void QtSurface::FilledBox(double x1, double y1, double x2, double y2, drawing::Colour colour) {
-  // Both corners are inside the filled area.
-  const int left = static_cast<int>(std::floor(std::min(x1, x2)));
-  const int top = static_cast<int>(std::floor(std::min(y1, y2)));
-  const int right = static_cast<int>(std::floor(std::max(x1, x2)));
-  const int bottom = static_cast<int>(std::floor(std::max(y1, y2)));
-  QPainter p(&image_);
-  p.fillRect(QRect(QPoint(left, top), QPoint(right, bottom)), Resolve(colour));
+  drawing::FillBox(Pixels(), x1, y1, x2, y2, drawing::ToPixel(host_.ResolveColour(colour)));
   Refresh();
 }
 
 void QtSurface::PaintPicture(const drawing::Picture& picture, double x, double y, double width, double height) {
-  if (picture.Empty()) return;
-  QPainter p(&image_);
-  p.setRenderHint(QPainter::SmoothPixmapTransform);
-  p.drawImage(QRectF(x, y, width, height), WrapPicture(picture));
+  drawing::StretchPicture(Pixels(), picture, x, y, width, height);
   Refresh();
 }
 

@@ -24,8 +24,6 @@ class SurfaceWidget : public QWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
-  void focusInEvent(QFocusEvent* event) override;
-  void focusOutEvent(QFocusEvent* event) override;
   void hideEvent(QHideEvent* event) override;
 
  private:
@@ -93,11 +91,15 @@ class QtSurface : public drawing::Surface {
  private:
   friend class SurfaceWidget;
   void ResizeImage();
+  // Brings the image to the widget's size; true once per new size.
+  bool TakeSizeChange();
+  void FocusMoved(QWidget* old, QWidget* now);
   QColor Resolve(drawing::Colour colour) const;
 
   const QtHost& host_;
   QPointer<SurfaceWidget> widget_;
   QImage image_;
+  QSize reportedSize_;
   QFont qfont_;
   drawing::Font font_;
   drawing::PicturePtr picture_;

@@ -53,8 +53,8 @@ drawing::Design LoadDesign() {
                                 });
 }
 
-// A negative size is refused, as the original refused it: the layout step
-// that computed it is skipped.
+// A negative size is refused: a window laid out with a negative width or
+// height would be garbage, so the layout step that computed it is skipped.
 int CheckedSize(long long value) {
   if (value < 0) throw std::invalid_argument("negative size");
   return drawing::CheckedInt32(value);
