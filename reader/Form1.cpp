@@ -259,7 +259,19 @@ std::string Form1::ColorToHtml(drawing::Colour colour) const {
 }
 
 void Form1::ShowPage(int slot) {
-  browser_->Navigate(QString());
+  // The view is emptied before a page is prepared. When the page follows in
+  // the same pass, its load replaces the empty one before anything is drawn,
+  // and asking for the empty address first only cost every switch a
+  // navigation of its own; so the view is emptied only when no page follows
+  // (a failure below), and the reader never keeps seeing a page it did not
+  // choose.
+  struct EmptyUnlessPageFollows {
+    platform::Browser& browser;
+    bool pageFollows = false;
+    ~EmptyUnlessPageFollows() {
+      if (!pageFollows) browser.Navigate(QString());
+    }
+  } emptied{*browser_};
   const ThemeColours colours{ColorToHtml(label1_[0]->BackColor()), ColorToHtml(label1_[1]->BackColor()),
                              ColorToHtml(label1_[0]->ForeColor())};
   const std::string page = PreparePage(store_.Slot(slot), colours);
@@ -275,6 +287,7 @@ void Form1::ShowPage(int slot) {
   }
   browser_->SetSilent(true);
   browser_->Navigate(QString::fromStdString(pageFile_.string()));
+  emptied.pageFollows = true;
 }
 
 void Form1::List1Click() {

@@ -250,11 +250,16 @@ TEST_F(Form1Test, PageListAndTreeShowPages) {
 TEST_F(Form1Test, UnwritablePageFileIsReportedAndTheReaderGoesOn) {
   reader::SaveBook(app_ / "Data.dat", SampleStore());
   auto form = Open();
+  ASSERT_TRUE(WaitForPage(*form));
   const fs::path page = form->PageFile();
   fs::remove(page);
   fs::create_directory(page);  // cannot be opened for writing, even by root
+  QSignalSpy loads(&form->WebBrowser1(), &QWebEngineView::loadFinished);
   form->List1().SetListIndex(2);
   EXPECT_TRUE(form->LastError().contains("tmp.html")) << form->LastError().toStdString();
+  // The page shown before is not left standing as if it were the chosen one.
+  ASSERT_TRUE(loads.wait(10000));
+  EXPECT_EQ(form->WebBrowser1().url(), QUrl("about:blank"));
   fs::remove(page);
   form->List1().SetListIndex(2);
   EXPECT_EQ(ReadFile(page), reader::ApplyTheme(PageText(3), kDesignTheme));
