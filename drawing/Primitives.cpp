@@ -83,6 +83,11 @@ void FillBox(const PixelView& dst, double x1, double y1, double x2, double y2, s
        pixel);
 }
 
+void FillArea(const PixelView& dst, double x, double y, double width, double height, std::uint32_t pixel) {
+  if (dst.Empty() || !(width > 0) || !(height > 0)) return;
+  Fill(dst, Pixel(x), Pixel(y), Pixel(x + width) - 1, Pixel(y + height) - 1, pixel);
+}
+
 void StretchPicture(const PixelView& dst, const Image& picture, double x, double y, double width, double height) {
   const long long left = Pixel(x), top = Pixel(y), w = Pixel(width), h = Pixel(height);
   if (dst.Empty() || picture.Empty() || w <= 0 || h <= 0) return;

@@ -16,6 +16,9 @@ void DrawLine(const PixelView& dst, double x1, double y1, double x2, double y2, 
 void DrawBox(const PixelView& dst, double x1, double y1, double x2, double y2, std::uint32_t pixel);
 // A filled rectangle; both corners belong to it.
 void FillBox(const PixelView& dst, double x1, double y1, double x2, double y2, std::uint32_t pixel);
+// The pixels from (floor(x), floor(y)) up to but not including
+// (floor(x + width), floor(y + height)): a printed text's box.
+void FillArea(const PixelView& dst, double x, double y, double width, double height, std::uint32_t pixel);
 // The picture stretched over width x height pixels at (x, y), each pixel
 // taken from the source pixel under its centre (no smoothing, so skins and
 // icons keep hard edges), laid over what is there by its own alpha (a

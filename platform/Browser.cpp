@@ -1,4 +1,5 @@
 #include "platform/Browser.h"
+#include "platform/QtSurface.h"
 
 #include <QChildEvent>
 #include <QWheelEvent>
@@ -148,6 +149,9 @@ class BrowserPage : public QWebEnginePage {
 };
 
 Browser::Browser(QWidget* parent) : QWebEngineView(parent) {
+  // The page counts as a window of its own under the pointer, apart from
+  // the main window around it.
+  setProperty(kOwnWindowProperty, true);
   // No storage name: an off-the-record profile, so cookies, local storage
   // and the HTTP cache live in memory only and nothing lands on disk. The
   // profile belongs to this view and outlives its page (see the destructor).

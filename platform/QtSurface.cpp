@@ -1,9 +1,11 @@
 #include "platform/QtSurface.h"
 
 #include <QApplication>
-#include <QBitmap>
+#include <QHideEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QShowEvent>
+#include <algorithm>
 #include <cmath>
 #include <exception>
 
@@ -155,13 +157,23 @@ void SurfaceWidget::resizeEvent(QResizeEvent*) {
   if (owner_.TakeSizeChange()) Deliver(owner_.events.resized);
 }
 
-void SurfaceWidget::hideEvent(QHideEvent*) {
+void SurfaceWidget::showEvent(QShowEvent* event) {
+  // Sent before the window is mapped: the shadow copies the screen without
+  // the popup on it, and goes up first so that the popup lies above it.
+  if (!event->spontaneous()) owner_.ShowShadow();
+}
+
+void SurfaceWidget::hideEvent(QHideEvent* event) {
+  if (event->spontaneous()) return;
+  owner_.HideShadow();
   Deliver(owner_.events.hidden);
 }
 
 QtSurface::QtSurface(const QtHost& host, QWidget* parent)
     : host_(host), widget_(new SurfaceWidget(*this, parent)) {
   widget_->hide();
+  // A new surface has no size until its owner gives it one.
+  widget_->setGeometry(0, 0, 0, 0);
   SetFont(host.AmbientFont());
   ResizeImage();
   reportedSize_ = widget_->size();
@@ -172,6 +184,7 @@ QtSurface::QtSurface(const QtHost& host, QWidget* parent)
 }
 
 QtSurface::~QtSurface() {
+  delete shadow_.data();
   // The widget may already be gone with its parent window.
   if (widget_) {
     widget_->hide();
@@ -291,10 +304,11 @@ void QtSurface::Print(std::string_view text) {
   // A surface of no size has nothing to draw on (and a painter on it only
   // complains); the position still moves on.
   if (!image_.isNull()) {
+    if (!fontTransparent_)
+      drawing::FillArea(Pixels(), currentX_, currentY_, metrics.horizontalAdvance(s), metrics.height(),
+                        drawing::ToPixel(host_.ResolveColour(backColour_)));
     QPainter p(&image_);
     p.setFont(qfont_);
-    if (!fontTransparent_)
-      p.fillRect(QRectF(currentX_, currentY_, metrics.horizontalAdvance(s), metrics.height()), Resolve(backColour_));
     p.setPen(Resolve(foreColour_));
     p.drawText(QPointF(currentX_, currentY_ + metrics.ascent()), s);
   }
@@ -336,7 +350,11 @@ drawing::PixelView QtSurface::Pixels() {
 }
 
 void QtSurface::Refresh() {
-  if (widget_) widget_->update();
+  if (!widget_) return;
+  widget_->update();
+  // The colour key follows the image: drawing after SetLayered cuts out
+  // what it paints in the key colour, too.
+  if (key_) ApplyMask();
 }
 
 drawing::WindowHandle QtSurface::hWnd() const { return reinterpret_cast<drawing::WindowHandle>(widget_.data()); }
@@ -346,43 +364,154 @@ drawing::WindowHandle QtSurface::hdc() const { return reinterpret_cast<drawing::
 }  // namespace platform
 
 namespace platform {
+namespace {
+
+constexpr Qt::WindowFlags kPopupFlags = Qt::ToolTip | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint |
+                                        Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus;
+
+// Rows of pixels where inside(x, y) holds, as a region offset by (dx, dy).
+template <typename Inside>
+QRegion Spans(int width, int height, int dx, int dy, const Inside& inside) {
+  QRegion region;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width;) {
+      if (!inside(x, y)) {
+        ++x;
+        continue;
+      }
+      int end = x;
+      while (end < width && inside(end, y)) ++end;
+      region += QRect(x + dx, y + dy, end - x, 1);
+      x = end;
+    }
+  return region;
+}
+
+// A drop shadow drawn by us, so that it shows without a compositing manager:
+// a second popup behind the first, holding a darkened copy of the screen.
+class ShadowWidget : public QWidget {
+ public:
+  explicit ShadowWidget(const QtSurface& owner) : QWidget(nullptr, kPopupFlags), owner_(owner) {
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::NoFocus);
+  }
+  const QtSurface& Owner() const { return owner_; }
+  QImage image;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    p.drawImage(0, 0, image);
+  }
+
+ private:
+  const QtSurface& owner_;
+};
+
+}  // namespace
+
+drawing::WindowHandle SurfaceHandleOf(const QWidget* widget) {
+  if (const auto* surface = dynamic_cast<const SurfaceWidget*>(widget)) return surface->Owner().hWnd();
+  if (const auto* shadow = dynamic_cast<const ShadowWidget*>(widget)) return shadow->Owner().hWnd();
+  return 0;
+}
 
 void QtSurface::LiftToDesktop() {
   if (!widget_) return;
   const QRect r = widget_->geometry();
-  widget_->setParent(nullptr, Qt::ToolTip | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint |
-                                  Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
+  widget_->setParent(nullptr, kPopupFlags);
   widget_->setAttribute(Qt::WA_ShowWithoutActivating);
+  widget_->setFocusPolicy(Qt::NoFocus);
   widget_->setGeometry(r);
   widget_->hide();
+  lifted_ = true;
+  // A new top-level window: opacity and mask are given to it again.
+  if (key_) widget_->setWindowOpacity(alpha_ / 255.0);
+  ApplyMask();
 }
 
 void QtSurface::SetWindowShape(const drawing::Region& region) {
-  if (!widget_) return;
-  if (region.Empty()) {
-    widget_->clearMask();
-    return;
-  }
-  QRegion mask;
-  for (int y = 0; y < region.Height(); ++y)
-    for (int x = 0; x < region.Width();) {
-      if (!region.Contains(x, y)) { ++x; continue; }
-      int end = x;
-      while (end < region.Width() && region.Contains(end, y)) ++end;
-      mask += QRect(x, y, end - x, 1);
-      x = end;
-    }
-  widget_->setMask(mask);
+  shape_ = region.Empty() ? QRegion()
+                          : Spans(region.Width(), region.Height(), 0, 0,
+                                  [&region](int x, int y) { return region.Contains(x, y); });
+  ApplyMask();
 }
 
+// The key is cut from the image as it stands now and again after every
+// later drawing (see Refresh), so it holds whether the image is drawn
+// before or after this call.
 bool QtSurface::SetLayered(std::uint8_t alpha, drawing::Colour key) {
   if (!widget_) return false;
-  widget_->setWindowOpacity(alpha / 255.0);
-  const QColor k(drawing::RedOf(key), drawing::GreenOf(key), drawing::BlueOf(key));
-  QRegion keep = QRegion(QBitmap::fromImage(image_.createMaskFromColor(k.rgb(), Qt::MaskOutColor)));
-  if (!widget_->mask().isEmpty()) keep &= widget_->mask();
-  widget_->setMask(keep);
+  alpha_ = alpha;
+  key_ = host_.ResolveColour(key);
+  // Takes effect on a top-level window with a compositing manager only;
+  // a popup lifted later gets it then.
+  if (widget_->isWindow()) widget_->setWindowOpacity(alpha / 255.0);
+  ApplyMask();
   return true;
+}
+
+void QtSurface::ApplyMask() {
+  if (!widget_) return;
+  QRegion keep = shape_.isEmpty() ? QRegion(widget_->rect()) : shape_;
+  if (key_ && !image_.isNull()) {
+    const std::uint32_t keyPixel = drawing::ToPixel(*key_);
+    const QImage& image = image_;
+    keep -= Spans(image.width(), image.height(), BorderWidth(), BorderWidth(), [&image, keyPixel](int x, int y) {
+      return reinterpret_cast<const std::uint32_t*>(image.constScanLine(y))[x] == keyPixel;
+    });
+  }
+  if (shape_.isEmpty() && !key_) {
+    widget_->clearMask();
+  } else if (keep.isEmpty()) {
+    // Qt reads an empty mask as "no mask"; a pixel off the window hides all.
+    widget_->setMask(QRegion(-1, -1, 1, 1));
+  } else {
+    widget_->setMask(keep);
+  }
+}
+
+void QtSurface::SetDropShadow(bool on) {
+  dropShadow_ = on;
+  if (!on) HideShadow();
+}
+
+void QtSurface::ShowShadow() {
+  if (!widget_ || !lifted_ || !dropShadow_) return;
+  const QRect popup = widget_->geometry();
+  const QRect area = popup.translated(kShadowOffset, kShadowOffset);
+  if (area.isEmpty()) return;
+  drawing::Image behind;
+  if (!host_.CaptureScreen({area.left(), area.top(), area.left() + area.width(), area.top() + area.height()}, behind))
+    behind = drawing::Image(area.width(), area.height(), 0xFF808080u);  // nothing to copy: plain grey
+  // The popup's shape, shifted, fading to the screen over its last pixels.
+  const QRegion own = widget_->mask().isEmpty() ? QRegion(widget_->rect()) : widget_->mask();
+  QImage image(area.size(), QImage::Format_ARGB32_Premultiplied);
+  const int w = area.width(), h = area.height();
+  for (int y = 0; y < h; ++y) {
+    auto* row = reinterpret_cast<std::uint32_t*>(image.scanLine(y));
+    for (int x = 0; x < w; ++x) {
+      const int edge = std::min({x + 1, y + 1, w - x, h - y});
+      const int darkness = 96 * std::min(edge, kShadowSoftness) / kShadowSoftness;  // of 256
+      const std::uint32_t p = behind.At(x, y);
+      const auto channel = [&](int shift) { return ((p >> shift) & 0xFF) * (256 - darkness) / 256; };
+      row[x] = 0xFF000000u | (channel(16) << 16) | (channel(8) << 8) | channel(0);
+    }
+  }
+  if (!shadow_) shadow_ = new ShadowWidget(*this);
+  auto* shadow = static_cast<ShadowWidget*>(shadow_.data());
+  shadow->image = image;
+  shadow->setGeometry(area);
+  // Only where the popup does not cover it, and only within its shape.
+  QRegion visible = own - own.translated(-kShadowOffset, -kShadowOffset);
+  if (visible.isEmpty()) visible = QRegion(-1, -1, 1, 1);
+  shadow->setMask(visible);
+  shadow->show();
+}
+
+void QtSurface::HideShadow() {
+  if (shadow_) shadow_->hide();
 }
 
 }  // namespace platform

@@ -13,6 +13,7 @@
 #include "platform/Browser.h"
 #include "platform/QtSurface.h"
 #include "platform/StandardControls.h"
+#include "reader/BookFolder.h"
 #include "reader/WheelHook.h"
 #include "reader/core/Cp1251.h"
 #include "reader/core/PageTheme.h"
@@ -320,6 +321,10 @@ void Form1::Command1Click() {
 }
 
 void Form1::Command2Click() {
+  if (const std::string blocker = BookSaveBlocker(appFolder_); !blocker.empty()) {
+    ReportError(QStringLiteral("The book was not saved: %1.").arg(Text(blocker)));
+    return;
+  }
   try {
     const PackReport report = RunPageFolderPass(appFolder_, store_);
     file1_->SetFiles(file1_->Path(), report.files);

@@ -127,6 +127,9 @@ void FakeSurface::Cls() {
 }
 
 void FakeSurface::Print(std::string_view text) {
+  if (!fontTransparent_)
+    drawing::FillArea(image_.View(), currentX_, currentY_, TextWidth(text), TextHeight(text),
+                      drawing::ToPixel(Resolve(backColour_)));
   printed_.push_back({std::string(text), currentX_, currentY_, foreColour_, font_, fontTransparent_});
   currentX_ = 0;
   currentY_ += TextHeight(text);

@@ -81,7 +81,8 @@ class FakeSurface : public drawing::Surface {
   double CurrentX() const override { return currentX_; }
   double CurrentY() const override { return currentY_; }
   void SetFontTransparent(bool transparent) override { fontTransparent_ = transparent; }
-  // Records the text; the current position moves to the start of the next line.
+  // Records the text (an opaque one also fills its box with the back
+  // colour); the current position moves to the start of the next line.
   void Print(std::string_view text) override;
   // Widest line, and all lines; an empty text is one line tall.
   double TextWidth(std::string_view text) const override;

@@ -376,6 +376,7 @@ TEST_F(Form1Test, TreeAndBalloonCarryTheirStoredValues) {
   EXPECT_EQ(hint.Font().face, "Arial");
   EXPECT_DOUBLE_EQ(hint.Font().sizePoints, 9.75);
   EXPECT_EQ(hint.BackColor(), 0x00FFFFFFu);
+  EXPECT_EQ(hint.ForeColorTxtTop(), 0u);  // black text: the tree's colours are not copied on reading
   EXPECT_EQ(hint.ProzrachostFona(), 240);
   EXPECT_EQ(hint.PsetPicture(), 5);
   EXPECT_TRUE(hint.Shadow());

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCursor>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QMouseEvent>
@@ -170,6 +171,24 @@ TEST_F(SurfaceEventsTest, ZeroSizeSurfacesDrawNothingAndStaySilent) {
   }
   qInstallMessageHandler(previous);
   EXPECT_EQ(messages, std::vector<std::string>{});
+}
+
+TEST_F(SurfaceEventsTest, WithoutAnXServerTheDesktopServicesSaySoAndSeeOnlyOurWindows) {
+  auto tree = Make(nullptr, "tree");  // at (10, 10) in the root window at (50, 50)
+  auto bar = Make(tree.get(), "bar");
+  bar->Move(80, 0, 20, 80);
+  drawing::Image untouched(3, 3, 0xFF123456u);
+  EXPECT_FALSE(host_.CaptureScreen({0, 0, 10, 10}, untouched));
+  EXPECT_EQ(untouched.Width(), 3);
+  EXPECT_EQ(untouched.At(0, 0), 0xFF123456u);
+  EXPECT_EQ(host_.AsyncMouseButtons(), 0);
+  QCursor::setPos(123, 45);
+  EXPECT_EQ(host_.CursorPos(), (drawing::ScreenPoint{123, 45}));
+  EXPECT_EQ(host_.WindowFromPoint({50 + 10 + 5, 50 + 10 + 5}), tree->hWnd());
+  EXPECT_EQ(host_.WindowFromPoint({50 + 10 + 85, 50 + 10 + 5}), bar->hWnd());
+  EXPECT_EQ(host_.WindowFromPoint({2000, 2000}), 0u);
+  const drawing::ScreenRect work = host_.WorkAreaAt({-500, -500});
+  EXPECT_GT(work.Width(), 0);
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
   QFile::setPermissions(runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
   qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
   ::testing::InitGoogleTest(&argc, argv);
-  // Surfaces are native windows of their own; their siblings need not be.
+  // As the reader starts: a native child window keeps its siblings plain.
   QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
   QApplication app(argc, argv);
   return RUN_ALL_TESTS();
