@@ -335,7 +335,9 @@ void Form1::Command1Click() {
 
 void Form1::Command2Click() {
   if (const std::string blocker = BookSaveBlocker(appFolder_); !blocker.empty()) {
-    ReportError(QStringLiteral("The book was not saved: %1.").arg(Text(blocker)));
+    QString text = Text(blocker) + QLatin1Char('.');
+    text[0] = text[0].toUpper();
+    ReportError(text);
     return;
   }
   try {
