@@ -474,7 +474,10 @@ void QtSurface::ApplyMask() {
 
 void QtSurface::SetDropShadow(bool on) {
   dropShadow_ = on;
-  if (!on) HideShadow();
+  if (!on)
+    HideShadow();
+  else if (widget_ && widget_->isVisible())
+    ShowShadow();
 }
 
 void QtSurface::ShowShadow() {
