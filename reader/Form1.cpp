@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QResizeEvent>
+#include <QUrl>
 #include <exception>
 #include <stdexcept>
 
@@ -286,7 +287,13 @@ void Form1::ShowPage(int slot) {
     return;
   }
   browser_->SetSilent(true);
-  browser_->Navigate(QString::fromStdString(pageFile_.string()));
+  // The page file keeps its name from page to page, and the engine takes a
+  // load of the address it shows for a reload, which keeps the old page's
+  // scroll position; a number that changes with every page makes each page a
+  // document of its own, shown from its top.
+  QUrl address = QUrl::fromLocalFile(QString::fromStdString(pageFile_.string()));
+  address.setQuery(QString::number(++pagesShown_));
+  browser_->Navigate(address.toString(QUrl::FullyEncoded));
   emptied.pageFollows = true;
 }
 

@@ -263,6 +263,39 @@ TEST_F(Form1Test, PageListAndTreeShowPages) {
   EXPECT_EQ(ReadFile(form->PageFile()), reader::ApplyTheme(PageText(1), kDesignTheme));
 }
 
+// The page file keeps its name from page to page, so the engine could take a
+// new page for a reload of the old one and carry its scroll position over.
+TEST_F(Form1Test, ANewPageStartsAtItsTopWhateverTheOldOneWasScrolledTo) {
+  reader::PageStore store;
+  for (int n = 1; n <= 3; ++n)
+    store.SetSlot(n, reader::BytesToBase64("<html><body><p id=p>page " + std::to_string(n) +
+                                           "</p><div style=\"height:5000px\"></div></body></html>"));
+  reader::SaveBook(app_ / "Data.dat", store);
+  auto form = Open();
+  ASSERT_TRUE(WaitForPage(*form));
+  auto run = [&](const QString& source) {
+    QVariant answer;
+    QEventLoop loop;
+    form->WebBrowser1().page()->runJavaScript(source, [&](const QVariant& value) {
+      answer = value;
+      loop.quit();
+    });
+    loop.exec();
+    return answer;
+  };
+  run("window.scrollTo(0, 1500)");
+  ASSERT_EQ(run("window.scrollY").toInt(), 1500);
+  QSignalSpy loads(&form->WebBrowser1(), &QWebEngineView::loadFinished);
+  form->List1().SetListIndex(2);
+  ASSERT_TRUE(loads.wait(10000));
+  // Give a restore that comes after the load the time to happen.
+  QEventLoop settle;
+  QTimer::singleShot(300, &settle, &QEventLoop::quit);
+  settle.exec();
+  EXPECT_EQ(run("document.getElementById('p').textContent").toString(), "page 3");
+  EXPECT_EQ(run("window.scrollY").toInt(), 0);
+}
+
 TEST_F(Form1Test, UnwritablePageFileIsReportedAndTheReaderGoesOn) {
   reader::SaveBook(app_ / "Data.dat", SampleStore());
   auto form = Open();
