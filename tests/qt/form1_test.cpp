@@ -1,6 +1,7 @@
 // The main window headless: start-up, layout, page display in the colour
 // theme, the handlers, and the packing buttons, over a book made per test.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QApplication>
 #include <QMessageBox>
@@ -256,12 +257,24 @@ TEST_F(Form1Test, UnwritablePageFileIsReportedAndTheReaderGoesOn) {
 }
 
 TEST_F(Form1Test, UnreadableBookAndMissingTempFolderAreReportedByName) {
-  // A folder where the book should be: the same kind of message as damage.
-  fs::create_directory(app_ / "Data.dat");
-  {
+  // A folder or a FIFO where the book should be: the same kind of message
+  // as damage, and nothing blocks; a FIFO outline stops the contents builder
+  // with its name.
+  for (bool fifo : {false, true}) {
+    fs::remove(app_ / "Data.dat");
+    if (fifo)
+      ASSERT_EQ(::mkfifo((app_ / "Data.dat").c_str(), 0600), 0);
+    else
+      fs::create_directory(app_ / "Data.dat");
     auto form = Open();
     EXPECT_TRUE(form->LastError().contains("Data.dat")) << form->LastError().toStdString();
     EXPECT_TRUE(form->LastError().contains("cannot be read")) << form->LastError().toStdString();
+    if (fifo) {
+      fs::create_directories(app_ / "Data");
+      ASSERT_EQ(::mkfifo((app_ / "Data" / "names.txt").c_str(), 0600), 0);
+      form->Command1().click();
+      EXPECT_TRUE(form->LastError().contains("names.txt")) << form->LastError().toStdString();
+    }
   }
   // No private folder for the page file: the message names it and says why.
   const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
