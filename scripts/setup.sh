@@ -10,6 +10,7 @@ READER_PACKAGES=(
   clang-14 libclang-rt-14-dev
   fonts-liberation fonts-dejavu-core
   xvfb xauth xdotool
+  desktop-file-utils appstream dpkg-dev
 )
 
 reader_missing_packages() {

@@ -5,8 +5,8 @@
 //
 // Book file layout: the 140 slots back to back, each a 16-bit little-endian
 // length and that many bytes. A slot of 65,535 bytes or more stores 0xFFFF
-// and then its real length as 32-bit little-endian, so every shorter slot is
-// laid out as the original program wrote it.
+// and then its real length as 32-bit little-endian, so every shorter slot keeps
+// the plain 16-bit layout that existing book files use.
 #include <array>
 #include <cstdint>
 #include <filesystem>
