@@ -67,7 +67,8 @@ bool AttachBenchProbeIfAsked(Form1& window) {
   if (qEnvironmentVariableIsEmpty("READER_BENCH")) return false;
   QObject::connect(&window.WebBrowser1(), &QWebEngineView::loadFinished, &window, [&window](bool ok) {
     // The empty address before each page is not a page.
-    if (window.WebBrowser1().url().scheme() != QLatin1String("file")) return;
+    const platform::Browser& browser = window.WebBrowser1();
+    if (browser.ShownFile().isEmpty() || browser.url().path() != browser.ShownFile()) return;
     std::printf("loaded %lld %d\n", SteadyNanoseconds(), ok ? 1 : 0);
     std::fflush(stdout);
   });

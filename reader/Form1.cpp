@@ -188,10 +188,23 @@ QWidget& Form1::Tray1Widget() { return *static_cast<platform::QtSurface&>(tray1_
 QWidget& Form1::Hscroll2Widget() { return *static_cast<platform::QtSurface&>(hscroll2_->Surface()).Widget(); }
 
 void Form1::Load() {
-  Step([this] { pageFile_ = TempFolder() / kPageFileName; });
+  Step([this] {
+    try {
+      pageFile_ = TempFolder() / kPageFileName;
+    } catch (const IoError& e) {
+      tempFolderProblem_ = e.what();
+      throw;
+    }
+  });
   Step([this] {
     BookReadReport report;
-    store_ = LoadBook(BookPath(appFolder_), &report);
+    try {
+      store_ = LoadBook(BookPath(appFolder_), &report);
+    } catch (const IoError& e) {
+      ReportError(QStringLiteral("The book file %1 cannot be read: %2. The book opens empty.")
+                      .arg(Text(BookPath(appFolder_).string()), Text(e.what())));
+      throw;
+    }
     if (report.damaged)
       ReportError(QStringLiteral("The book file %1 is damaged: %2. %3 of 140 parts were read; the rest are empty.")
                       .arg(Text(BookPath(appFolder_).string()), Text(report.problem))
@@ -277,7 +290,9 @@ void Form1::ShowPage(int slot) {
                              ColorToHtml(label1_[0]->ForeColor())};
   const std::string page = PreparePage(store_.Slot(slot), colours);
   if (pageFile_.empty()) {
-    ReportError(QStringLiteral("The page cannot be shown: there is no private temporary folder for it."));
+    ReportError(QStringLiteral("The page cannot be shown: there is no private temporary folder for the page file "
+                               "(%1).")
+                    .arg(Text(tempFolderProblem_.empty() ? "the folder was not looked for" : tempFolderProblem_)));
     return;
   }
   try {
@@ -351,6 +366,9 @@ void Form1::Command2Click() {
     const PackReport report = RunPageFolderPass(appFolder_, store_);
     file1_->SetFiles(file1_->Path(), report.files);
     QStringList problems;
+    if (!report.keptBook.empty())
+      problems << QStringLiteral("The old book %1 did not read whole; it was kept as %2.")
+                      .arg(Text(BookPath(appFolder_).string()), Text(report.keptBook.string()));
     if (!report.folderFound)
       problems << QStringLiteral("The page folder %1 does not exist.").arg(Text(PageFolderPath(appFolder_).string()));
     for (const PageFailure& f : report.failed)
@@ -369,10 +387,28 @@ void Form1::Command2Click() {
 void Form1::ReportError(const QString& text) {
   lastError_ = text;
   // Never modal: the reader keeps running, and nothing waits for the user.
+  // The window is the message's parent, so it belongs to the window and a
+  // window manager keeps it above.
   auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->setModal(false);
-  box->show();
+  messages_.append(box);
+  if (isVisible()) ShowMessages();
+}
+
+void Form1::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  // A message from start-up waits until the window itself is on screen:
+  // without a window manager, whichever is mapped last lies on top.
+  QMetaObject::invokeMethod(this, [this] { ShowMessages(); }, Qt::QueuedConnection);
+}
+
+void Form1::ShowMessages() {
+  messages_.removeAll(nullptr);
+  for (const QPointer<QWidget>& box : messages_) {
+    box->show();
+    box->raise();
+  }
 }
 
 }  // namespace reader
