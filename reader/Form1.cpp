@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QResizeEvent>
+#include <QUrl>
 #include <exception>
 #include <stdexcept>
 
@@ -259,7 +260,19 @@ std::string Form1::ColorToHtml(drawing::Colour colour) const {
 }
 
 void Form1::ShowPage(int slot) {
-  browser_->Navigate(QString());
+  // The view is emptied before a page is prepared. When the page follows in
+  // the same pass, its load replaces the empty one before anything is drawn,
+  // and asking for the empty address first only cost every switch a
+  // navigation of its own; so the view is emptied only when no page follows
+  // (a failure below), and the reader never keeps seeing a page it did not
+  // choose.
+  struct EmptyUnlessPageFollows {
+    platform::Browser& browser;
+    bool pageFollows = false;
+    ~EmptyUnlessPageFollows() {
+      if (!pageFollows) browser.Navigate(QString());
+    }
+  } emptied{*browser_};
   const ThemeColours colours{ColorToHtml(label1_[0]->BackColor()), ColorToHtml(label1_[1]->BackColor()),
                              ColorToHtml(label1_[0]->ForeColor())};
   const std::string page = PreparePage(store_.Slot(slot), colours);
@@ -274,7 +287,14 @@ void Form1::ShowPage(int slot) {
     return;
   }
   browser_->SetSilent(true);
-  browser_->Navigate(QString::fromStdString(pageFile_.string()));
+  // The page file keeps its name from page to page, and the engine takes a
+  // load of the address it shows for a reload, which keeps the old page's
+  // scroll position; a number that changes with every page makes each page a
+  // document of its own, shown from its top.
+  QUrl address = QUrl::fromLocalFile(QString::fromStdString(pageFile_.string()));
+  address.setQuery(QString::number(++pagesShown_));
+  browser_->Navigate(address.toString(QUrl::FullyEncoded));
+  emptied.pageFollows = true;
 }
 
 void Form1::List1Click() {
@@ -322,7 +342,9 @@ void Form1::Command1Click() {
 
 void Form1::Command2Click() {
   if (const std::string blocker = BookSaveBlocker(appFolder_); !blocker.empty()) {
-    ReportError(QStringLiteral("The book was not saved: %1.").arg(Text(blocker)));
+    QString text = Text(blocker) + QLatin1Char('.');
+    text[0] = text[0].toUpper();
+    ReportError(text);
     return;
   }
   try {

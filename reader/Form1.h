@@ -97,6 +97,7 @@ class Form1 : public QWidget {
   platform::QtHost host_;
   drawing::Design design_;
   bool hookInstalled_ = false;
+  unsigned long long pagesShown_ = 0;
   QString lastError_;
 
   QWidget* picture1_ = nullptr;

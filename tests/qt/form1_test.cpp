@@ -15,6 +15,7 @@
 #include "controls/slider/Hscroll.h"
 #include "controls/tree/Tray.h"
 #include "platform/Browser.h"
+#include "platform/QtHost.h"
 #include "platform/QtSurface.h"
 #include "platform/StandardControls.h"
 #include "reader/Form1.h"
@@ -149,6 +150,21 @@ TEST_F(Form1Test, ACleanStartPrintsNothing) {
   EXPECT_EQ(messages, std::vector<std::string>{});
 }
 
+TEST_F(Form1Test, TheBrowserAndTheTreeAreWindowsOfTheirOwnUnderThePointer) {
+  WriteFile(reader::BookPath(app_), reader::SerializeBook(SampleStore()));
+  auto form = Open();
+  QCoreApplication::processEvents();
+  platform::QtHost host;
+  const auto centre = [](const QWidget& w) {
+    const QPoint p = w.mapToGlobal(w.rect().center());
+    return drawing::ScreenPoint{p.x(), p.y()};
+  };
+  const QWidget& browser = form->WebBrowser1();
+  EXPECT_EQ(host.WindowFromPoint(centre(browser)), reinterpret_cast<drawing::WindowHandle>(&browser));
+  const auto& tree = static_cast<platform::QtSurface&>(form->Tray1().Surface());
+  EXPECT_EQ(host.WindowFromPoint(centre(*tree.Widget())), tree.hWnd());
+}
+
 TEST_F(Form1Test, MissingOrDamagedBookStillOpens) {
   {
     auto form = Open();
@@ -247,14 +263,52 @@ TEST_F(Form1Test, PageListAndTreeShowPages) {
   EXPECT_EQ(ReadFile(form->PageFile()), reader::ApplyTheme(PageText(1), kDesignTheme));
 }
 
+// The page file keeps its name from page to page, so the engine could take a
+// new page for a reload of the old one and carry its scroll position over.
+TEST_F(Form1Test, ANewPageStartsAtItsTopWhateverTheOldOneWasScrolledTo) {
+  reader::PageStore store;
+  for (int n = 1; n <= 3; ++n)
+    store.SetSlot(n, reader::BytesToBase64("<html><body><p id=p>page " + std::to_string(n) +
+                                           "</p><div style=\"height:5000px\"></div></body></html>"));
+  reader::SaveBook(app_ / "Data.dat", store);
+  auto form = Open();
+  ASSERT_TRUE(WaitForPage(*form));
+  auto run = [&](const QString& source) {
+    QVariant answer;
+    QEventLoop loop;
+    form->WebBrowser1().page()->runJavaScript(source, [&](const QVariant& value) {
+      answer = value;
+      loop.quit();
+    });
+    loop.exec();
+    return answer;
+  };
+  run("window.scrollTo(0, 1500)");
+  ASSERT_EQ(run("window.scrollY").toInt(), 1500);
+  QSignalSpy loads(&form->WebBrowser1(), &QWebEngineView::loadFinished);
+  form->List1().SetListIndex(2);
+  ASSERT_TRUE(loads.wait(10000));
+  // Give a restore that comes after the load the time to happen.
+  QEventLoop settle;
+  QTimer::singleShot(300, &settle, &QEventLoop::quit);
+  settle.exec();
+  EXPECT_EQ(run("document.getElementById('p').textContent").toString(), "page 3");
+  EXPECT_EQ(run("window.scrollY").toInt(), 0);
+}
+
 TEST_F(Form1Test, UnwritablePageFileIsReportedAndTheReaderGoesOn) {
   reader::SaveBook(app_ / "Data.dat", SampleStore());
   auto form = Open();
+  ASSERT_TRUE(WaitForPage(*form));
   const fs::path page = form->PageFile();
   fs::remove(page);
   fs::create_directory(page);  // cannot be opened for writing, even by root
+  QSignalSpy loads(&form->WebBrowser1(), &QWebEngineView::loadFinished);
   form->List1().SetListIndex(2);
   EXPECT_TRUE(form->LastError().contains("tmp.html")) << form->LastError().toStdString();
+  // The page shown before is not left standing as if it were the chosen one.
+  ASSERT_TRUE(loads.wait(10000));
+  EXPECT_EQ(form->WebBrowser1().url(), QUrl("about:blank"));
   fs::remove(page);
   form->List1().SetListIndex(2);
   EXPECT_EQ(ReadFile(page), reader::ApplyTheme(PageText(3), kDesignTheme));
