@@ -1,6 +1,7 @@
 #include "controls/tree/TextMetrics.h"
 
 #include "controls/tree/TreeLayout.h"
+#include "drawing/Arithmetic.h"
 
 namespace tree {
 
@@ -15,7 +16,16 @@ void TextMetrics::SetCaching(bool on) {
   ResetEntries();
 }
 
-void TextMetrics::ResetEntries() { entries_.clear(); }
+void TextMetrics::ResetEntries() {
+  widths_.clear();
+  fits_.clear();
+}
+
+void TextMetrics::Prepare(std::size_t entries) {
+  if (widths_.size() == entries) return;
+  widths_.assign(entries, WidthCache{});
+  fits_.assign(entries, FitCache{});
+}
 
 void TextMetrics::FontSelected() {
   const drawing::Font& font = surface_.GetFont();
@@ -26,53 +36,52 @@ void TextMetrics::FontSelected() {
     }
   if (fonts_.size() >= kMaxFonts) {
     fonts_.clear();
-    entries_.clear();
+    ResetEntries();
   }
   fonts_.push_back({font});
   currentFont_ = static_cast<int>(fonts_.size()) - 1;
 }
 
-double TextMetrics::HeightOfA() {
+double TextMetrics::MeasureHeightOfA() {
   if (!caching_ || currentFont_ < 0) return surface_.TextHeight("A");
   FontEntry& f = fonts_[static_cast<std::size_t>(currentFont_)];
   if (f.heightOfA < 0) f.heightOfA = surface_.TextHeight("A");
   return f.heightOfA;
 }
 
-TextMetrics::EntryCache& TextMetrics::Entry(std::size_t entry, std::string_view name) {
-  if (entry >= entries_.size()) entries_.resize(entry + 1);
-  EntryCache& e = entries_[entry];
-  // The same entry index over another text (a table replaced behind our
-  // back) starts afresh.
-  if (e.nameData != name.data() || e.nameSize != name.size()) {
-    e = EntryCache{};
-    e.nameData = name.data();
-    e.nameSize = name.size();
+double TextMetrics::NameWidth(std::size_t entry, std::string_view name) {
+  if (!caching_ || currentFont_ < 0 || entry >= widths_.size()) return Measure(name);
+  WidthCache& w = widths_[entry];
+  if (w.font != currentFont_) {
+    w.width = Measure(name);
+    w.font = currentFont_;
+    w.rightKnown = false;
   }
-  return e;
+  return w.width;
 }
 
-double TextMetrics::NameWidth(std::size_t entry, std::string_view name) {
-  if (!caching_ || currentFont_ < 0) return Measure(name);
-  EntryCache& e = Entry(entry, name);
-  if (e.widthFont != currentFont_) {
-    e.width = Measure(name);
-    e.widthFont = currentFont_;
+std::int32_t TextMetrics::MeasureNameRight(std::size_t entry, std::string_view name, std::int32_t offset) {
+  const std::int32_t right = drawing::RoundHalfEven(NameWidth(entry, name) + offset);
+  if (caching_ && currentFont_ >= 0 && entry < widths_.size()) {
+    WidthCache& w = widths_[entry];
+    w.rightKnown = true;
+    w.rightOffset = offset;
+    w.right = right;
   }
-  return e.width;
+  return right;
 }
 
 const std::string& TextMetrics::Fit(std::size_t entry, std::string_view name, std::int32_t available,
                                     std::int32_t textRight, std::int32_t textStart) {
   const auto measure = [this](std::string_view text) { return Measure(text); };
-  if (!caching_ || currentFont_ < 0) {
+  if (!caching_ || currentFont_ < 0 || entry >= fits_.size()) {
     plain_ = FitItemText(name, available, textRight, textStart, measure);
     return plain_;
   }
-  EntryCache& e = Entry(entry, name);
-  if (e.fitFont != currentFont_ || e.available != available || e.textRight != textRight || e.textStart != textStart) {
+  FitCache& e = fits_[entry];
+  if (e.font != currentFont_ || e.available != available || e.textRight != textRight || e.textStart != textStart) {
     e.fitted = FitItemText(name, available, textRight, textStart, measure);
-    e.fitFont = currentFont_;
+    e.font = currentFont_;
     e.available = available;
     e.textRight = textRight;
     e.textStart = textStart;

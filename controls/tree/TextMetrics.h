@@ -24,13 +24,33 @@ class TextMetrics {
   bool Caching() const { return caching_; }
   // A new item table: nothing measured for the old one applies.
   void ResetEntries();
+  // Called at the start of a repaint with the table's size; a table of
+  // another size is a new one.
+  void Prepare(std::size_t entries);
   // Call after changing the surface's font.
   void FontSelected();
 
   // Height of "A" in the surface's current font.
-  double HeightOfA();
+  double HeightOfA() {
+    if (caching_ && currentFont_ >= 0) {
+      const double h = fonts_[static_cast<std::size_t>(currentFont_)].heightOfA;
+      if (h >= 0) return h;
+    }
+    return MeasureHeightOfA();
+  }
   // Width of entry's display name in the surface's current font.
   double NameWidth(std::size_t entry, std::string_view name);
+  // round(NameWidth + offset): the right edge of a name that starts offset
+  // pixels in, remembered with the width.
+  // The name is passed as the string itself: reading it is left until a
+  // measurement is needed, so a remembered answer touches no text.
+  std::int32_t NameRight(std::size_t entry, const std::string& name, std::int32_t offset) {
+    if (caching_ && currentFont_ >= 0 && entry < widths_.size()) {
+      const WidthCache& w = widths_[entry];
+      if (w.font == currentFont_ && w.rightOffset == offset && w.rightKnown) return w.right;
+    }
+    return MeasureNameRight(entry, name, offset);
+  }
   // FitItemText for an entry, in the surface's current font.
   const std::string& Fit(std::size_t entry, std::string_view name, std::int32_t available, std::int32_t textRight,
                          std::int32_t textStart);
@@ -40,23 +60,30 @@ class TextMetrics {
     drawing::Font font;
     double heightOfA = -1;
   };
-  struct EntryCache {
-    const char* nameData = nullptr;
-    std::size_t nameSize = 0;
-    int widthFont = -1;
+  // Widths are read for every visible entry on every repaint, so they are
+  // kept apart from the shortened names, which only rows in view need.
+  struct WidthCache {
     double width = 0;
-    int fitFont = -1;
+    int font = -1;
+    bool rightKnown = false;
+    std::int32_t rightOffset = 0;
+    std::int32_t right = 0;
+  };
+  double MeasureHeightOfA();
+  std::int32_t MeasureNameRight(std::size_t entry, std::string_view name, std::int32_t offset);
+  struct FitCache {
+    int font = -1;
     std::int32_t available = 0, textRight = 0, textStart = 0;
     std::string fitted;
   };
-  EntryCache& Entry(std::size_t entry, std::string_view name);
   double Measure(std::string_view text) const { return surface_.TextWidth(text); }
 
   drawing::Surface& surface_;
   bool caching_ = true;
   std::vector<FontEntry> fonts_;
   int currentFont_ = -1;
-  std::vector<EntryCache> entries_;
+  std::vector<WidthCache> widths_;
+  std::vector<FitCache> fits_;
   std::string plain_;
 };
 

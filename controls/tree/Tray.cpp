@@ -200,6 +200,7 @@ void Tray::PoluchiSpisok(const std::string& text) {
   barSurface_->SetVisible(false);
   SetVibran(-1);
   metrics_.ResetEntries();
+  rowsStale_ = true;
   model_.PoluchiSpisok(text, look_.TrVipodaPerviy);
   Lina();
 }

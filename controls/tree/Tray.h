@@ -202,7 +202,8 @@ class Tray {
 
   // Painting (TrayPaint.cpp).
   struct Frame;
-  void LayOutRow(Frame& frame, std::int32_t e);
+  void LayOutRow(Frame& frame, std::int32_t e, RowLayout& row, const RowLayout& before);
+  void SyncRowLayouts();
   void DrawRow(Frame& frame, std::int32_t e, const RowStyle& style);
   void SelectFont(const drawing::Font& wanted);
   std::int32_t Available() const;
@@ -232,6 +233,8 @@ class Tray {
   TrayLook look_;
   TextMetrics metrics_;
   std::vector<std::int32_t> visibleRows_{0};
+  std::vector<RowLayout> rows_;  // mirrors the item table's layout fields
+  bool rowsStale_ = true;
   double slideStep_ = 1.0;
   MarkerRect marker_;
   std::int32_t hotIndex_ = -1;

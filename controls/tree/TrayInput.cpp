@@ -95,7 +95,10 @@ void Tray::OnMouseUp() {
   const std::int32_t hot = hotIndex_;
   SetVibran(hot);
   TreeItem* item = const_cast<TreeItem*>(ItemAt(hot));
-  if (item && item->HasChildren) item->IsOpen = !item->IsOpen;
+  if (item && item->HasChildren) {
+    item->IsOpen = !item->IsOpen;
+    if (static_cast<std::size_t>(hot) < rows_.size()) rows_[static_cast<std::size_t>(hot)].IsOpen = item->IsOpen;
+  }
   Lina();
   // The entry may be gone if a handler replaced the list during the repaint.
   item = const_cast<TreeItem*>(ItemAt(hot));

@@ -1,6 +1,9 @@
 // The tree's repaint: visibility, row layout, the slide-in animation and
 // the drawing of the rows in view.
 #include <algorithm>
+#include <array>
+#include <limits>
+#include <cmath>
 #include <exception>
 
 #include "controls/tree/Tray.h"
@@ -32,7 +35,10 @@ void Step(F&& f) {
 }  // namespace
 
 // Values one repaint carries from row to row.
+constexpr std::int32_t kUnknownLeft = std::numeric_limits<std::int32_t>::min();
+
 struct Tray::Frame {
+  Frame() { leftByLevel.fill(kUnknownLeft); }
   std::int32_t width = 0;
   std::int32_t height = 0;
   std::int32_t value = 0;
@@ -44,6 +50,14 @@ struct Tray::Frame {
   bool sliding = false;
   std::int32_t lastPlaced = 0;
   std::int32_t scrollMax = 0;
+  // Worked out once per level and per font rather than for every row, since
+  // a long list repeats them thousands of times.
+  std::array<std::int32_t, 16> leftByLevel;
+  double heightOfA = -1;
+  std::int32_t rowHeight = 0;
+  bool pitchWhole = false;  // the row pitch rounds the same at every y
+  std::int32_t pitch = 0;
+  const drawing::Font* checkedFont = nullptr;  // a look font already checked against the surface's
   std::function<drawing::Colour(drawing::Colour)> resolve;
 };
 
@@ -55,6 +69,7 @@ void Tray::SelectFont(const drawing::Font& wanted) {
   surface_->SetFont(wanted);
   metrics_.FontSelected();
 }
+
 
 void Tray::Lina() {
   visibleRows_.assign(1, 0);
@@ -80,21 +95,37 @@ void Tray::Lina() {
   });
 
   std::vector<TreeItem>& items = model_.Items();
+  metrics_.Prepare(items.size());
+  SyncRowLayouts();
   VisibilityWalk walk;
   for (std::size_t i = 0; i < items.size(); ++i) {
     Step([&] {
-      TreeItem& item = items[i];
-      if (item.Level == 0) item.AnimState = 2;  // top-level rows never slide
-      if (!walk.Visible(item)) {
-        item.RowTop = 0;
-        item.AnimState = 0;
+      RowLayout& row = rows_[i];
+      const RowLayout before = row;
+      if (row.Level == 0) row.AnimState = 2;  // top-level rows never slide
+      if (!walk.Visible(row)) {
+        row.RowTop = 0;
+        row.AnimState = 0;
+        if (row != before) StoreLayout(row, items[i]);
         return;
       }
       visibleRows_.push_back(static_cast<std::int32_t>(i));
-      LayOutRow(f, static_cast<std::int32_t>(i));
+      try {
+        LayOutRow(f, static_cast<std::int32_t>(i), row, before);
+      } catch (...) {
+        StoreLayout(row, items[i]);  // what was laid out before the failure
+        throw;
+      }
     });
   }
 
+  // The range ends with the last visible row.
+  Step([&] {
+    if (visibleRows_.size() < 2) return;
+    const TreeItem& last = items[static_cast<std::size_t>(visibleRows_.back())];
+    f.scrollMax = drawing::CheckedInt32(static_cast<long long>(last.RowTop) + last.RowHeight - f.height +
+                                        2LL * look_.TrOtstMegRazdel);
+  });
   Step([&] {
     if (bar_->Max() != f.scrollMax) bar_->SetMax(f.scrollMax);
   });
@@ -113,19 +144,38 @@ void Tray::Lina() {
   });
 }
 
-void Tray::LayOutRow(Frame& f, std::int32_t e) {
-  std::vector<TreeItem>& items = model_.Items();
-  TreeItem& item = items[static_cast<std::size_t>(e)];
-  const RowStyle style = PickRowStyle(look_, item, model_.Vibran() == e, f.resolve);
-  if (FontNeedsReplacing(surface_->GetFont(), *style.font)) SelectFont(*style.font);
-  f.y = drawing::CheckedAdd(f.y, style.extraAbove);
+void Tray::SyncRowLayouts() {
+  const std::vector<TreeItem>& items = model_.Items();
+  if (!rowsStale_ && rows_.size() == items.size()) return;
+  rows_.resize(items.size());
+  for (std::size_t i = 0; i < items.size(); ++i) rows_[i] = LayoutOf(items[i]);
+  rowsStale_ = false;
+}
 
-  item.TextLeft = TextLeftFor(item.Level, look_.TrOtstSleva);
+void Tray::LayOutRow(Frame& f, std::int32_t e, RowLayout& item, const RowLayout& before) {
+  std::vector<TreeItem>& items = model_.Items();
+  const bool selected = model_.Vibran() == e;
+  const drawing::Font& wanted =
+      RowFont(look_.FontShapka, look_.FontElement, look_.FontElementVibran, item.Level, selected);
+  // The answer for a font only changes when the surface's font does.
+  if (&wanted != f.checkedFont) {
+    if (FontNeedsReplacing(surface_->GetFont(), wanted)) SelectFont(wanted);
+    f.checkedFont = &wanted;
+  }
+  if (item.Level == 0) f.y = drawing::CheckedAdd(f.y, look_.TrOtstMegRazdel);
+
+  if (item.Level >= 0 && static_cast<std::size_t>(item.Level) < f.leftByLevel.size()) {
+    std::int32_t& left = f.leftByLevel[static_cast<std::size_t>(item.Level)];
+    if (left == kUnknownLeft) left = TextLeftFor(item.Level, look_.TrOtstSleva);
+    item.TextLeft = left;
+  } else {
+    item.TextLeft = TextLeftFor(item.Level, look_.TrOtstSleva);
+  }
   const std::int32_t target = drawing::CheckedSub(f.y, f.halfGap);
   if (item.AnimState != 2) {
     if (item.AnimState == 0) {
       // A newly shown row starts under the row placed last and slides out.
-      item.RowTop = items[static_cast<std::size_t>(f.lastPlaced)].RowTop;
+      item.RowTop = rows_[static_cast<std::size_t>(f.lastPlaced)].RowTop;
       item.AnimState = 1;
       f.step = drawing::CheckedAdd(f.step, 10);
     }
@@ -143,16 +193,25 @@ void Tray::LayOutRow(Frame& f, std::int32_t e) {
   f.y = drawing::CheckedAdd(item.RowTop, f.halfGap);
 
   const double heightOfA = metrics_.HeightOfA();
-  item.RowHeight = drawing::RoundHalfEven(heightOfA + look_.TrVisotaPlanki);
-  item.TextRight = drawing::RoundHalfEven(metrics_.NameWidth(static_cast<std::size_t>(e), item.Texts[1]) +
-                                          item.TextLeft + look_.TrOtstSleva);
+  if (heightOfA != f.heightOfA) {
+    f.heightOfA = heightOfA;
+    f.rowHeight = drawing::RoundHalfEven(heightOfA + look_.TrVisotaPlanki);
+    const double pitch = heightOfA + look_.TrVisotaPlanki + look_.TrOtstMegPodRazdel;
+    f.pitchWhole = std::fabs(pitch - std::trunc(pitch)) != 0.5;
+    if (f.pitchWhole) f.pitch = drawing::RoundHalfEven(pitch);
+  }
+  item.RowHeight = f.rowHeight;
+  TreeItem& record = items[static_cast<std::size_t>(e)];
+  item.TextRight = metrics_.NameRight(static_cast<std::size_t>(e), record.Texts[1],
+                                      drawing::CheckedAdd(item.TextLeft, look_.TrOtstSleva));
+  if (item != before) StoreLayout(item, record);
   const long long top = item.RowTop;
   if (top <= static_cast<long long>(f.value) + f.height && top + item.RowHeight >= f.value) {
-    Step([&] { DrawRow(f, e, style); });
+    Step([&] { DrawRow(f, e, PickRowStyle(look_, record, selected, f.resolve)); });
   }
-  f.y = drawing::RoundHalfEven(heightOfA + f.y + look_.TrVisotaPlanki + look_.TrOtstMegPodRazdel);
-  f.scrollMax = drawing::RoundHalfEven(static_cast<double>(item.RowTop) + item.RowHeight - f.height +
-                                       2.0 * look_.TrOtstMegRazdel);
+  // Away from a half, adding a whole y does not change how the pitch rounds.
+  f.y = f.pitchWhole ? drawing::CheckedAdd(f.y, f.pitch)
+                     : drawing::RoundHalfEven(heightOfA + f.y + look_.TrVisotaPlanki + look_.TrOtstMegPodRazdel);
 }
 
 void Tray::DrawRow(Frame& f, std::int32_t e, const RowStyle& style) {
@@ -160,6 +219,13 @@ void Tray::DrawRow(Frame& f, std::int32_t e, const RowStyle& style) {
   const TreeItem& item = items[static_cast<std::size_t>(e)];
   const std::int32_t viewTop = drawing::CheckedSub(item.RowTop, f.value);
   marker_ = MarkerFor(look_.Kvadrat, item, f.value, f.halfIndent, f.available, marker_);
+  Step([&] {
+    // The strip boxes grow to the tallest row they have had to hold.
+    if (pe2_->ScaleHeight() < item.RowHeight || pe2_->ScaleWidth() != f.width) {
+      pe1_->Move(0, 0, f.width, std::max(item.RowHeight, pe1_->ScaleHeight()));
+      pe2_->Move(0, 0, f.width, std::max(item.RowHeight, pe2_->ScaleHeight()));
+    }
+  });
   Step([&] { pe1_->Cls(); });
 
   const drawing::PicturePtr& icon =
@@ -192,10 +258,6 @@ void Tray::DrawRow(Frame& f, std::int32_t e, const RowStyle& style) {
   // sliding row seems to come out from under it; Pe2 keeps the strip of the
   // row drawn last.
   Step([&] {
-    if (pe2_->ScaleHeight() < item.RowHeight || pe2_->ScaleWidth() != f.width) {
-      pe1_->Move(0, 0, f.width, std::max(item.RowHeight, pe1_->ScaleHeight()));
-      pe2_->Move(0, 0, f.width, std::max(item.RowHeight, pe2_->ScaleHeight()));
-    }
     if (item.AnimState == 1 && visibleRows_.size() >= 3) {
       const TreeItem& previous = items[static_cast<std::size_t>(visibleRows_[visibleRows_.size() - 2])];
       drawing::BitBlt(surface_->Pixels(), 0, drawing::CheckedSub(previous.RowTop, f.value), f.width,

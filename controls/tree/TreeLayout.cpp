@@ -7,18 +7,6 @@
 
 namespace tree {
 
-bool VisibilityWalk::Visible(const TreeItem& item) {
-  bool visible = item.Level == 0;
-  if (item.Level < openLevel_) openLevel_ = item.Level;
-  if (item.HasChildren && item.IsOpen) {
-    openLevel_ = drawing::CheckedAdd(item.Level, 1);
-    if (static_cast<long long>(openLevel_) - previousOpenLevel_ > 1) openLevel_ = previousOpenLevel_;
-  }
-  if (openLevel_ >= item.Level) visible = true;
-  previousOpenLevel_ = openLevel_;
-  return visible;
-}
-
 std::int32_t TextLeftFor(std::int32_t level, std::int32_t indentStep) {
   const std::int32_t halfIndent = drawing::RoundHalfEven(indentStep / 2.0);
   return drawing::RoundHalfEven(indentStep / 2.0 + (static_cast<double>(level) + 1) * indentStep - halfIndent + 18);
