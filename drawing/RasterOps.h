@@ -1,6 +1,6 @@
 #pragma once
 // The four raster operations the controls are written against, with the
-// pixel rules of the originals: rectangles are clipped to both buffers,
+// pixel rules the skins and stored designs were made for: rectangles are clipped to both buffers,
 // stretching picks the nearest source pixel, and nothing outside the
 // destination rectangle changes.
 #include <cstdint>

@@ -100,18 +100,22 @@ class Surface {
 
   // Popup side. LiftToDesktop turns the surface into a top-level popup at
   // screen position (Left, Top): still hidden, never activated, never given
-  // the focus, not listed in a taskbar or window switcher.
+  // the focus, not listed in a taskbar or window switcher. hWnd() stays the
+  // same, and a shape or key given before carries over.
   virtual void LiftToDesktop() = 0;
   // Only pixels inside the region belong to the window (input and drawing);
   // an empty region gives the whole rectangle back.
   virtual void SetWindowShape(const Region& region) = 0;
   // Constant opacity alpha/255 for the whole window, and pixels of exactly
   // colour key cut out. Opacity needs a compositing manager; the key works
-  // without one. False when the platform cannot do it at all.
+  // without one. The key follows the image: pixels drawn in it before or
+  // after the call are cut out alike (the balloon draws first, then calls
+  // this, then shows). False when the platform cannot do it at all.
   virtual bool SetLayered(std::uint8_t alpha, Colour key) = 0;
   // A soft shadow right of and below a shown top-level popup, drawn by us
   // where the window system has none; it counts as part of the window for
-  // HostServices::WindowFromPoint.
+  // HostServices::WindowFromPoint, and shows, hides and goes with it. On a
+  // surface that is not lifted it has no effect.
   virtual void SetDropShadow(bool on) = 0;
 
   virtual WindowHandle hWnd() const = 0;

@@ -1,4 +1,5 @@
 #include "platform/Browser.h"
+#include "platform/QtSurface.h"
 
 #include <QChildEvent>
 #include <QWheelEvent>
@@ -148,6 +149,9 @@ class BrowserPage : public QWebEnginePage {
 };
 
 Browser::Browser(QWidget* parent) : QWebEngineView(parent) {
+  // The page counts as a window of its own under the pointer, apart from
+  // the main window around it.
+  setProperty(kOwnWindowProperty, true);
   // No storage name: an off-the-record profile, so cookies, local storage
   // and the HTTP cache live in memory only and nothing lands on disk. The
   // profile belongs to this view and outlives its page (see the destructor).
@@ -240,8 +244,27 @@ void Browser::SetSilent(bool silent) { silent_ = silent; }
 
 void Browser::SetZoomPercent(int percent) {
   zoom_percent_ = std::clamp(percent, kMinZoomPercent, kMaxZoomPercent);
+  requested_zoom_percent_ = zoom_percent_;
   page_->setZoomFactor(std::max(zoom_percent_, kSmallestFactorPercent) / 100.0);
   ApplyZoomToCurrentDocument();
+}
+
+void Browser::RequestZoomPercent(int percent) {
+  requested_zoom_percent_ = std::clamp(percent, kMinZoomPercent, kMaxZoomPercent);
+  if (zoom_handover_queued_) return;
+  zoom_handover_queued_ = true;
+  // Handed over once the events already waiting have run: requests made in
+  // the meantime only replace the waiting one. The page's renderer merges
+  // zooms that reach it while it draws, so waiting any longer here (for it
+  // to confirm the last one, say) would only add a layout to the end of a
+  // drag.
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        zoom_handover_queued_ = false;
+        if (requested_zoom_percent_ != zoom_percent_) SetZoomPercent(requested_zoom_percent_);
+      },
+      Qt::QueuedConnection);
 }
 
 void Browser::ApplyZoomToCurrentDocument() {

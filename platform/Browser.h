@@ -45,6 +45,15 @@ class Browser : public QWebEngineView {
   void SetZoomPercent(int percent);
   int ZoomPercent() const { return zoom_percent_; }
 
+  // The same zoom for a stream of requests, such as a slider being dragged:
+  // the zoom is handed to the page as soon as the events already waiting
+  // have run, and requests made before then only replace the waiting one.
+  // So no backlog of stale zoom steps builds up, and the zoom in force at
+  // the end is always the last one requested.
+  void RequestZoomPercent(int percent);
+  // The latest zoom requested or set (clamped like ZoomPercent).
+  int RequestedZoomPercent() const { return requested_zoom_percent_; }
+
  protected:
   bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -54,6 +63,8 @@ class Browser : public QWebEngineView {
 
   bool silent_ = false;
   int zoom_percent_ = 100;
+  int requested_zoom_percent_ = 100;
+  bool zoom_handover_queued_ = false;
   QWebEngineProfile* profile_ = nullptr;
   LocalPageInterceptor* interceptor_ = nullptr;
   BrowserPage* page_ = nullptr;

@@ -16,8 +16,8 @@ namespace platform {
 class DesktopWheel {
  public:
   // sign is +1 when the wheel turned away from the user and -1 when it
-  // turned towards the user: the sign of the wheel delta as Qt and Windows
-  // report it. Exceptions thrown by the handler end at the wheel source; they
+  // turned towards the user: the sign of the wheel delta as Qt
+  // reports it. Exceptions thrown by the handler end at the wheel source; they
   // cannot be carried through Qt's event dispatch.
   using NotchHandler = std::function<void(int sign)>;
 

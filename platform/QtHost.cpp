@@ -6,6 +6,7 @@
 #include <QScreen>
 
 #include "platform/QtSurface.h"
+#include "platform/X11Desktop.h"
 #include "platform/WheelTargetFilter.h"
 
 namespace platform {
@@ -21,12 +22,17 @@ QtTimer::QtTimer() {
 
 void QtTimer::SetInterval(int milliseconds) {
   interval_ = milliseconds;
-  timer_.setInterval(milliseconds > 0 ? milliseconds : 0);
+  Apply();
 }
 
 void QtTimer::SetEnabled(bool enabled) {
-  if (enabled && interval_ > 0)
-    timer_.start(interval_);  // restarts the period
+  enabled_ = enabled;
+  Apply();
+}
+
+void QtTimer::Apply() {
+  if (enabled_ && interval_ > 0)
+    timer_.start(interval_);  // also restarts a running period
   else
     timer_.stop();
 }
@@ -124,44 +130,112 @@ void QtHost::SubclassWheelWindow(drawing::Surface& surface) {
   if (auto* qt = dynamic_cast<QtSurface*>(&surface); qt && qt->Widget()) new WheelTargetFilter(qt->Widget());
 }
 
+namespace {
+
+// X speaks device pixels, Qt's screen coordinates are logical ones; they
+// differ only where a scale factor is set.
+qreal ScaleAt(const QPoint& logical) {
+  const QScreen* screen = QGuiApplication::screenAt(logical);
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  return screen ? screen->devicePixelRatio() : 1.0;
+}
+
+// The screen that holds the point, else the nearest one.
+QScreen* ScreenNearest(const QPoint& point) {
+  if (QScreen* screen = QGuiApplication::screenAt(point)) return screen;
+  QScreen* best = nullptr;
+  long long bestDistance = 0;
+  for (QScreen* screen : QGuiApplication::screens()) {
+    const QRect g = screen->geometry();
+    const long long dx = point.x() < g.left() ? g.left() - point.x() : point.x() > g.right() ? point.x() - g.right() : 0;
+    const long long dy = point.y() < g.top() ? g.top() - point.y() : point.y() > g.bottom() ? point.y() - g.bottom() : 0;
+    const long long distance = dx * dx + dy * dy;
+    if (!best || distance < bestDistance) {
+      best = screen;
+      bestDistance = distance;
+    }
+  }
+  return best;
+}
+
+// The handle a widget of ours stands for at a screen point: the surface (or
+// the popup whose shadow it is) under the point, else the nearest widget
+// that counts as a window of its own (the browser), else its top-level.
+drawing::WindowHandle HandleOf(QWidget* widget, const QPoint& global) {
+  QWidget* deepest = widget;
+  if (QWidget* child = widget->childAt(widget->mapFromGlobal(global))) deepest = child;
+  for (QWidget* w = deepest; w; w = w->isWindow() ? nullptr : w->parentWidget()) {
+    if (const drawing::WindowHandle h = SurfaceHandleOf(w)) return h;
+    if (w->isWindow() || w->property(kOwnWindowProperty).toBool()) return reinterpret_cast<drawing::WindowHandle>(w);
+  }
+  return reinterpret_cast<drawing::WindowHandle>(widget);
+}
+
+}  // namespace
+
 drawing::ScreenPoint QtHost::CursorPos() const {
+  // On X11 this asks the server, so the position is right over other
+  // programs' windows too.
   const QPoint p = QCursor::pos();
   return {p.x(), p.y()};
 }
 
 drawing::ScreenRect QtHost::WorkAreaAt(drawing::ScreenPoint point) const {
-  const QScreen* screen = QGuiApplication::screenAt(QPoint(point.x, point.y));
-  if (!screen) screen = QGuiApplication::primaryScreen();
+  const QScreen* screen = ScreenNearest(QPoint(point.x, point.y));
   if (!screen) return {};
   const QRect r = screen->availableGeometry();
   return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
 }
 
 bool QtHost::CaptureScreen(drawing::ScreenRect rect, drawing::Image& out) const {
-  QScreen* screen = QGuiApplication::screenAt(QPoint(rect.left, rect.top));
-  if (!screen) screen = QGuiApplication::primaryScreen();
-  if (!screen || rect.Width() <= 0 || rect.Height() <= 0) return false;
-  const QRect g = screen->geometry();
-  const QImage shot = screen->grabWindow(0, rect.left - g.left(), rect.top - g.top(), rect.Width(), rect.Height())
-                          .toImage()
-                          .convertToFormat(QImage::Format_ARGB32_Premultiplied);
-  if (shot.isNull()) return false;
-  drawing::Image captured(shot.width(), shot.height());
-  for (int y = 0; y < shot.height(); ++y) {
-    const auto* row = reinterpret_cast<const std::uint32_t*>(shot.constScanLine(y));
-    for (int x = 0; x < shot.width(); ++x) captured.Set(x, y, row[x]);
+  // Only an X server lets us read the pixels of every program's windows;
+  // elsewhere (offscreen, Wayland) the caller is told so.
+  if (!x11::Available() || rect.Width() <= 0 || rect.Height() <= 0) return false;
+  drawing::Image captured(rect.Width(), rect.Height(), 0xFF000000u);
+  const QRect wanted(rect.left, rect.top, rect.Width(), rect.Height());
+  for (QScreen* screen : QGuiApplication::screens()) {
+    const QRect g = screen->geometry();
+    const QRect part = wanted.intersected(g);
+    if (part.isEmpty()) continue;
+    const QImage shot = screen->grabWindow(0, part.x() - g.x(), part.y() - g.y(), part.width(), part.height())
+                            .toImage()
+                            .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    if (shot.isNull()) return false;
+    const int offX = part.x() - rect.left, offY = part.y() - rect.top;
+    for (int y = 0; y < std::min(shot.height(), part.height()); ++y) {
+      const auto* row = reinterpret_cast<const std::uint32_t*>(shot.constScanLine(y));
+      for (int x = 0; x < std::min(shot.width(), part.width()); ++x) captured.Set(offX + x, offY + y, row[x]);
+    }
   }
   out = std::move(captured);
   return true;
 }
 
 drawing::WindowHandle QtHost::WindowFromPoint(drawing::ScreenPoint point) const {
-  QWidget* w = QApplication::widgetAt(QPoint(point.x, point.y));
-  return w ? static_cast<drawing::WindowHandle>(w->winId()) : 0;
+  const QPoint global(point.x, point.y);
+  if (x11::Available()) {
+    const qreal scale = ScaleAt(global);
+    const auto window = x11::WindowAt(static_cast<int>(point.x * scale), static_cast<int>(point.y * scale));
+    if (!window) return 0;
+    // Our own native windows map back to their widgets; anything else is
+    // another program's window (or the bare desktop) and keeps its X id.
+    QWidget* ours = QWidget::find(static_cast<WId>(*window));
+    return ours ? HandleOf(ours, global) : static_cast<drawing::WindowHandle>(*window);
+  }
+  // Without a server to ask, only our own windows can be seen.
+  QWidget* ours = QApplication::widgetAt(global);
+  return ours ? HandleOf(ours, global) : 0;
 }
 
 int QtHost::AsyncMouseButtons() const {
-  const Qt::MouseButtons b = QGuiApplication::mouseButtons();
+  Qt::MouseButtons b = QGuiApplication::mouseButtons();
+  if (const auto pointer = x11::QueryPointer()) {
+    // The server's mask sees a button held in any program.
+    b = Qt::NoButton;
+    if (pointer->buttonMask & 0x100) b |= Qt::LeftButton;
+    if (pointer->buttonMask & 0x200) b |= Qt::MiddleButton;
+    if (pointer->buttonMask & 0x400) b |= Qt::RightButton;
+  }
   return (b & Qt::LeftButton ? drawing::kLeftButton : 0) | (b & Qt::RightButton ? drawing::kRightButton : 0) |
          (b & Qt::MiddleButton ? drawing::kMiddleButton : 0);
 }

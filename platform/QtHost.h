@@ -8,17 +8,30 @@
 
 namespace platform {
 
+// The enabled flag and the interval are two independent properties: a timer
+// enabled before its interval is set starts ticking once the interval is
+// given, and an interval of 0 (or less) keeps an enabled timer silent
+// instead of ticking on every pass of the event loop.
 class QtTimer : public drawing::Timer {
  public:
   QtTimer();
+  // Changing the interval of an enabled timer restarts its period.
   void SetInterval(int milliseconds) override;
   int Interval() const override { return interval_; }
+  // Enabling, also when already enabled, restarts the period.
   void SetEnabled(bool enabled) override;
-  bool Enabled() const override { return timer_.isActive(); }
+  bool Enabled() const override { return enabled_; }
+  // True while ticks are actually due: enabled with an interval above 0.
+  bool Running() const { return timer_.isActive(); }
+  // Milliseconds to the next tick while Running, else -1.
+  int RemainingMs() const { return timer_.remainingTime(); }
 
  private:
+  void Apply();
+
   QTimer timer_;
   int interval_ = 0;
+  bool enabled_ = false;
 };
 
 // Colour values with the high bit set name a palette role; the table mirrors

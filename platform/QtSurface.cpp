@@ -1,12 +1,15 @@
 #include "platform/QtSurface.h"
 
-#include <QBitmap>
-
+#include <QApplication>
+#include <QHideEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QShowEvent>
+#include <algorithm>
 #include <cmath>
 #include <exception>
 
+#include "drawing/Primitives.h"
 #include "platform/QtHost.h"
 
 namespace platform {
@@ -61,7 +64,7 @@ void Deliver(const Fn& handler, Args... args) {
 
 QFont ToQFont(const drawing::Font& font) {
   QFont q(FaceFor(font.face));
-  // Windows asks for the cell height rounded from points at 96 dpi.
+  // The stored designs give points at 96 dpi; the cell height is that, rounded.
   q.setPixelSize(std::max(1, static_cast<int>(std::lround(font.sizePoints * 96.0 / 72.0))));
   q.setWeight(static_cast<QFont::Weight>(std::clamp(font.weight, 1, 1000)));
   q.setItalic(font.italic);
@@ -120,10 +123,14 @@ void SurfaceWidget::paintEvent(QPaintEvent*) {
 }
 
 void SurfaceWidget::mousePressEvent(QMouseEvent* e) {
+  // The second press of a double click arrives as the double click alone:
+  // controls count presses, and a double click is not two of them. Qt's
+  // widget layer drops that press for input from the window system; an
+  // event that still carries the mark is dropped here.
+  if (e->flags() & Qt::MouseEventCreatedDoubleClick) return;
   const int b = owner_.BorderWidth();
   Deliver(owner_.events.mouseDown, ButtonsOf(e->button()), ShiftOf(e->modifiers()), e->position().x() - b,
           e->position().y() - b);
-  Deliver(owner_.events.gotFocus);
 }
 
 void SurfaceWidget::mouseMoveEvent(QMouseEvent* e) {
@@ -145,30 +152,39 @@ void SurfaceWidget::mouseDoubleClickEvent(QMouseEvent* e) {
 }
 
 void SurfaceWidget::resizeEvent(QResizeEvent*) {
-  owner_.ResizeImage();
-  Deliver(owner_.events.resized);
+  // A size the surface has reported already (a hidden surface's resize that
+  // Qt delivers late, at show) is not reported twice.
+  if (owner_.TakeSizeChange()) Deliver(owner_.events.resized);
 }
 
-void SurfaceWidget::focusInEvent(QFocusEvent*) {
-  Deliver(owner_.events.enterFocus);
+void SurfaceWidget::showEvent(QShowEvent* event) {
+  // Sent before the window is mapped: the shadow copies the screen without
+  // the popup on it, and goes up first so that the popup lies above it.
+  if (!event->spontaneous()) owner_.ShowShadow();
 }
 
-void SurfaceWidget::focusOutEvent(QFocusEvent*) {
-  Deliver(owner_.events.exitFocus);
-}
-
-void SurfaceWidget::hideEvent(QHideEvent*) {
+void SurfaceWidget::hideEvent(QHideEvent* event) {
+  if (event->spontaneous()) return;
+  owner_.HideShadow();
   Deliver(owner_.events.hidden);
 }
 
 QtSurface::QtSurface(const QtHost& host, QWidget* parent)
     : host_(host), widget_(new SurfaceWidget(*this, parent)) {
   widget_->hide();
+  // A new surface has no size until its owner gives it one.
+  widget_->setGeometry(0, 0, 0, 0);
   SetFont(host.AmbientFont());
   ResizeImage();
+  reportedSize_ = widget_->size();
+  // Focus is followed application-wide: the focus entering the surface or a
+  // child of it is one notification, the surface itself getting it another.
+  QObject::connect(qApp, &QApplication::focusChanged, widget_.data(),
+                   [this](QWidget* old, QWidget* now) { FocusMoved(old, now); });
 }
 
 QtSurface::~QtSurface() {
+  delete shadow_.data();
   // The widget may already be gone with its parent window.
   if (widget_) {
     widget_->hide();
@@ -184,15 +200,37 @@ int QtSurface::BorderWidth() const {
 void QtSurface::Move(int left, int top, int width, int height) {
   if (!widget_) return;
   widget_->setGeometry(left, top, std::max(0, width), std::max(0, height));
+  // Qt holds the resize event of a hidden widget back until it is shown, but
+  // size rules (a face that keeps its size, a bar that follows its height)
+  // must hold before then: the change is reported here, once.
+  if (TakeSizeChange() && events.resized) events.resized();
+}
+
+bool QtSurface::TakeSizeChange() {
+  if (!widget_) return false;
   ResizeImage();
+  if (widget_->size() == reportedSize_) return false;
+  reportedSize_ = widget_->size();
+  return true;
+}
+
+void QtSurface::FocusMoved(QWidget* old, QWidget* now) {
+  QWidget* self = widget_;
+  if (!self) return;
+  const auto inside = [self](QWidget* w) { return w && (w == self || self->isAncestorOf(w)); };
+  const bool wasInside = inside(old), isInside = inside(now);
+  if (isInside && !wasInside) Deliver(events.enterFocus);
+  if (now == self && old != self) Deliver(events.gotFocus);
+  if (wasInside && !isInside) Deliver(events.exitFocus);
 }
 
 int QtSurface::Left() const { return widget_ ? widget_->x() : 0; }
 int QtSurface::Top() const { return widget_ ? widget_->y() : 0; }
 int QtSurface::Width() const { return widget_ ? widget_->width() : 0; }
 int QtSurface::Height() const { return widget_ ? widget_->height() : 0; }
-int QtSurface::ScaleWidth() const { return image_.width(); }
-int QtSurface::ScaleHeight() const { return image_.height(); }
+// The inner size, also where the image is empty for want of one dimension.
+int QtSurface::ScaleWidth() const { return std::max(0, Width() - 2 * BorderWidth()); }
+int QtSurface::ScaleHeight() const { return std::max(0, Height() - 2 * BorderWidth()); }
 
 void QtSurface::SetVisible(bool visible) {
   if (widget_) widget_->setVisible(visible);
@@ -207,10 +245,7 @@ void QtSurface::SetBackColor(drawing::Colour colour) {
 
 void QtSurface::SetPicture(drawing::PicturePtr picture) {
   picture_ = std::move(picture);
-  if (picture_) {
-    QPainter p(&image_);
-    p.drawImage(0, 0, WrapPicture(*picture_));
-  }
+  if (picture_) drawing::StretchPicture(Pixels(), *picture_, 0, 0, picture_->Width(), picture_->Height());
   Refresh();
 }
 
@@ -240,23 +275,25 @@ void QtSurface::ResizeImage() {
   const int b = BorderWidth();
   const int w = std::max(0, (widget_ ? widget_->width() : 0) - 2 * b);
   const int h = std::max(0, (widget_ ? widget_->height() : 0) - 2 * b);
-  if (image_.width() == w && image_.height() == h && !image_.isNull()) return;
+  if (image_.width() == w && image_.height() == h) return;
+  if (w == 0 || h == 0) {
+    image_ = QImage();  // nothing to keep, nothing to draw on
+    return;
+  }
   // The kept image grows with the surface; what was drawn stays at the top-left.
-  QImage next(std::max(w, 1), std::max(h, 1), QImage::Format_ARGB32_Premultiplied);
+  QImage next(w, h, QImage::Format_ARGB32_Premultiplied);
   next.fill(Resolve(backColour_));
   if (!image_.isNull()) {
     QPainter p(&next);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
     p.drawImage(0, 0, image_);
   }
-  image_ = w > 0 && h > 0 ? next : next.copy(0, 0, w, h);
+  image_ = next;
 }
 
 void QtSurface::Cls() {
   image_.fill(Resolve(backColour_));
-  if (picture_) {
-    QPainter p(&image_);
-    p.drawImage(0, 0, WrapPicture(*picture_));
-  }
+  if (picture_) drawing::StretchPicture(Pixels(), *picture_, 0, 0, picture_->Width(), picture_->Height());
   currentX_ = currentY_ = 0;
   Refresh();
 }
@@ -264,11 +301,14 @@ void QtSurface::Cls() {
 void QtSurface::Print(std::string_view text) {
   const QString s = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
   QFontMetricsF metrics(qfont_);
-  {
+  // A surface of no size has nothing to draw on (and a painter on it only
+  // complains); the position still moves on.
+  if (!image_.isNull()) {
+    if (!fontTransparent_)
+      drawing::FillArea(Pixels(), currentX_, currentY_, metrics.horizontalAdvance(s), metrics.height(),
+                        drawing::ToPixel(host_.ResolveColour(backColour_)));
     QPainter p(&image_);
     p.setFont(qfont_);
-    if (!fontTransparent_)
-      p.fillRect(QRectF(currentX_, currentY_, metrics.horizontalAdvance(s), metrics.height()), Resolve(backColour_));
     p.setPen(Resolve(foreColour_));
     p.drawText(QPointF(currentX_, currentY_ + metrics.ascent()), s);
   }
@@ -284,36 +324,22 @@ double QtSurface::TextWidth(std::string_view text) const {
 double QtSurface::TextHeight(std::string_view) const { return QFontMetricsF(qfont_).height(); }
 
 void QtSurface::Line(double x1, double y1, double x2, double y2, drawing::Colour colour) {
-  QPainter p(&image_);
-  p.setPen(QPen(Resolve(colour), 1));
-  p.drawLine(QPointF(x1, y1), QPointF(x2, y2));
+  drawing::DrawLine(Pixels(), x1, y1, x2, y2, drawing::ToPixel(host_.ResolveColour(colour)));
   Refresh();
 }
 
 void QtSurface::Box(double x1, double y1, double x2, double y2, drawing::Colour colour) {
-  QPainter p(&image_);
-  p.setPen(QPen(Resolve(colour), 1));
-  p.setBrush(Qt::NoBrush);
-  p.drawRect(QRectF(QPointF(std::min(x1, x2), std::min(y1, y2)), QPointF(std::max(x1, x2), std::max(y1, y2))));
+  drawing::DrawBox(Pixels(), x1, y1, x2, y2, drawing::ToPixel(host_.ResolveColour(colour)));
   Refresh();
 }
 
 void QtSurface::FilledBox(double x1, double y1, double x2, double y2, drawing::Colour colour) {
-  // Both corners are inside the filled area.
-  const int left = static_cast<int>(std::floor(std::min(x1, x2)));
-  const int top = static_cast<int>(std::floor(std::min(y1, y2)));
-  const int right = static_cast<int>(std::floor(std::max(x1, x2)));
-  const int bottom = static_cast<int>(std::floor(std::max(y1, y2)));
-  QPainter p(&image_);
-  p.fillRect(QRect(QPoint(left, top), QPoint(right, bottom)), Resolve(colour));
+  drawing::FillBox(Pixels(), x1, y1, x2, y2, drawing::ToPixel(host_.ResolveColour(colour)));
   Refresh();
 }
 
 void QtSurface::PaintPicture(const drawing::Picture& picture, double x, double y, double width, double height) {
-  if (picture.Empty()) return;
-  QPainter p(&image_);
-  p.setRenderHint(QPainter::SmoothPixmapTransform);
-  p.drawImage(QRectF(x, y, width, height), WrapPicture(picture));
+  drawing::StretchPicture(Pixels(), picture, x, y, width, height);
   Refresh();
 }
 
@@ -324,7 +350,11 @@ drawing::PixelView QtSurface::Pixels() {
 }
 
 void QtSurface::Refresh() {
-  if (widget_) widget_->update();
+  if (!widget_) return;
+  widget_->update();
+  // The colour key follows the image: drawing after SetLayered cuts out
+  // what it paints in the key colour, too.
+  if (key_) ApplyMask();
 }
 
 drawing::WindowHandle QtSurface::hWnd() const { return reinterpret_cast<drawing::WindowHandle>(widget_.data()); }
@@ -334,43 +364,154 @@ drawing::WindowHandle QtSurface::hdc() const { return reinterpret_cast<drawing::
 }  // namespace platform
 
 namespace platform {
+namespace {
+
+constexpr Qt::WindowFlags kPopupFlags = Qt::ToolTip | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint |
+                                        Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus;
+
+// Rows of pixels where inside(x, y) holds, as a region offset by (dx, dy).
+template <typename Inside>
+QRegion Spans(int width, int height, int dx, int dy, const Inside& inside) {
+  QRegion region;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width;) {
+      if (!inside(x, y)) {
+        ++x;
+        continue;
+      }
+      int end = x;
+      while (end < width && inside(end, y)) ++end;
+      region += QRect(x + dx, y + dy, end - x, 1);
+      x = end;
+    }
+  return region;
+}
+
+// A drop shadow drawn by us, so that it shows without a compositing manager:
+// a second popup behind the first, holding a darkened copy of the screen.
+class ShadowWidget : public QWidget {
+ public:
+  explicit ShadowWidget(const QtSurface& owner) : QWidget(nullptr, kPopupFlags), owner_(owner) {
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::NoFocus);
+  }
+  const QtSurface& Owner() const { return owner_; }
+  QImage image;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    p.drawImage(0, 0, image);
+  }
+
+ private:
+  const QtSurface& owner_;
+};
+
+}  // namespace
+
+drawing::WindowHandle SurfaceHandleOf(const QWidget* widget) {
+  if (const auto* surface = dynamic_cast<const SurfaceWidget*>(widget)) return surface->Owner().hWnd();
+  if (const auto* shadow = dynamic_cast<const ShadowWidget*>(widget)) return shadow->Owner().hWnd();
+  return 0;
+}
 
 void QtSurface::LiftToDesktop() {
   if (!widget_) return;
   const QRect r = widget_->geometry();
-  widget_->setParent(nullptr, Qt::ToolTip | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint |
-                                  Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
+  widget_->setParent(nullptr, kPopupFlags);
   widget_->setAttribute(Qt::WA_ShowWithoutActivating);
+  widget_->setFocusPolicy(Qt::NoFocus);
   widget_->setGeometry(r);
   widget_->hide();
+  lifted_ = true;
+  // A new top-level window: opacity and mask are given to it again.
+  if (key_) widget_->setWindowOpacity(alpha_ / 255.0);
+  ApplyMask();
 }
 
 void QtSurface::SetWindowShape(const drawing::Region& region) {
-  if (!widget_) return;
-  if (region.Empty()) {
-    widget_->clearMask();
-    return;
-  }
-  QRegion mask;
-  for (int y = 0; y < region.Height(); ++y)
-    for (int x = 0; x < region.Width();) {
-      if (!region.Contains(x, y)) { ++x; continue; }
-      int end = x;
-      while (end < region.Width() && region.Contains(end, y)) ++end;
-      mask += QRect(x, y, end - x, 1);
-      x = end;
-    }
-  widget_->setMask(mask);
+  shape_ = region.Empty() ? QRegion()
+                          : Spans(region.Width(), region.Height(), 0, 0,
+                                  [&region](int x, int y) { return region.Contains(x, y); });
+  ApplyMask();
 }
 
+// The key is cut from the image as it stands now and again after every
+// later drawing (see Refresh), so it holds whether the image is drawn
+// before or after this call.
 bool QtSurface::SetLayered(std::uint8_t alpha, drawing::Colour key) {
   if (!widget_) return false;
-  widget_->setWindowOpacity(alpha / 255.0);
-  const QColor k(drawing::RedOf(key), drawing::GreenOf(key), drawing::BlueOf(key));
-  QRegion keep = QRegion(QBitmap::fromImage(image_.createMaskFromColor(k.rgb(), Qt::MaskOutColor)));
-  if (!widget_->mask().isEmpty()) keep &= widget_->mask();
-  widget_->setMask(keep);
+  alpha_ = alpha;
+  key_ = host_.ResolveColour(key);
+  // Takes effect on a top-level window with a compositing manager only;
+  // a popup lifted later gets it then.
+  if (widget_->isWindow()) widget_->setWindowOpacity(alpha / 255.0);
+  ApplyMask();
   return true;
+}
+
+void QtSurface::ApplyMask() {
+  if (!widget_) return;
+  QRegion keep = shape_.isEmpty() ? QRegion(widget_->rect()) : shape_;
+  if (key_ && !image_.isNull()) {
+    const std::uint32_t keyPixel = drawing::ToPixel(*key_);
+    const QImage& image = image_;
+    keep -= Spans(image.width(), image.height(), BorderWidth(), BorderWidth(), [&image, keyPixel](int x, int y) {
+      return reinterpret_cast<const std::uint32_t*>(image.constScanLine(y))[x] == keyPixel;
+    });
+  }
+  if (shape_.isEmpty() && !key_) {
+    widget_->clearMask();
+  } else if (keep.isEmpty()) {
+    // Qt reads an empty mask as "no mask"; a pixel off the window hides all.
+    widget_->setMask(QRegion(-1, -1, 1, 1));
+  } else {
+    widget_->setMask(keep);
+  }
+}
+
+void QtSurface::SetDropShadow(bool on) {
+  dropShadow_ = on;
+  if (!on) HideShadow();
+}
+
+void QtSurface::ShowShadow() {
+  if (!widget_ || !lifted_ || !dropShadow_) return;
+  const QRect popup = widget_->geometry();
+  const QRect area = popup.translated(kShadowOffset, kShadowOffset);
+  if (area.isEmpty()) return;
+  drawing::Image behind;
+  if (!host_.CaptureScreen({area.left(), area.top(), area.left() + area.width(), area.top() + area.height()}, behind))
+    behind = drawing::Image(area.width(), area.height(), 0xFF808080u);  // nothing to copy: plain grey
+  // The popup's shape, shifted, fading to the screen over its last pixels.
+  const QRegion own = widget_->mask().isEmpty() ? QRegion(widget_->rect()) : widget_->mask();
+  QImage image(area.size(), QImage::Format_ARGB32_Premultiplied);
+  const int w = area.width(), h = area.height();
+  for (int y = 0; y < h; ++y) {
+    auto* row = reinterpret_cast<std::uint32_t*>(image.scanLine(y));
+    for (int x = 0; x < w; ++x) {
+      const int edge = std::min({x + 1, y + 1, w - x, h - y});
+      const int darkness = 96 * std::min(edge, kShadowSoftness) / kShadowSoftness;  // of 256
+      const std::uint32_t p = behind.At(x, y);
+      const auto channel = [&](int shift) { return ((p >> shift) & 0xFF) * (256 - darkness) / 256; };
+      row[x] = 0xFF000000u | (channel(16) << 16) | (channel(8) << 8) | channel(0);
+    }
+  }
+  if (!shadow_) shadow_ = new ShadowWidget(*this);
+  auto* shadow = static_cast<ShadowWidget*>(shadow_.data());
+  shadow->image = image;
+  shadow->setGeometry(area);
+  // Only where the popup does not cover it, and only within its shape.
+  QRegion visible = own - own.translated(-kShadowOffset, -kShadowOffset);
+  if (visible.isEmpty()) visible = QRegion(-1, -1, 1, 1);
+  shadow->setMask(visible);
+  shadow->show();
+}
+
+void QtSurface::HideShadow() {
+  if (shadow_) shadow_->hide();
 }
 
 }  // namespace platform

@@ -4,7 +4,9 @@
 // drawn in paint events; controls draw into the image when they choose to.
 #include <QImage>
 #include <QPointer>
+#include <QRegion>
 #include <QWidget>
+#include <optional>
 
 #include "drawing/Surface.h"
 
@@ -13,9 +15,22 @@ namespace platform {
 class QtHost;
 class QtSurface;
 
+// A widget with this property set to true counts as a window of its own
+// for HostServices::WindowFromPoint (the browser inside the main window).
+inline constexpr char kOwnWindowProperty[] = "readerOwnWindow";
+
+// The surface a widget shows: a surface's own widget, or the shadow of a
+// popup surface. 0 for every other widget.
+drawing::WindowHandle SurfaceHandleOf(const QWidget* widget);
+
+// Surfaces inside a window are not native windows of their own: in a
+// window that also holds the web view, native children paint black (the
+// view's GPU composition cannot draw into them). WindowFromPoint asks the
+// X server for the top-level window and Qt for the surface inside it.
 class SurfaceWidget : public QWidget {
  public:
   SurfaceWidget(QtSurface& owner, QWidget* parent);
+  QtSurface& Owner() const { return owner_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -24,8 +39,7 @@ class SurfaceWidget : public QWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
-  void focusInEvent(QFocusEvent* event) override;
-  void focusOutEvent(QFocusEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
 
  private:
@@ -82,22 +96,37 @@ class QtSurface : public drawing::Surface {
   void LiftToDesktop() override;
   void SetWindowShape(const drawing::Region& region) override;
   bool SetLayered(std::uint8_t alpha, drawing::Colour key) override;
-  void SetDropShadow(bool on) override { dropShadow_ = on; }
+  void SetDropShadow(bool on) override;
   drawing::WindowHandle hWnd() const override;
   drawing::WindowHandle hdc() const override;
   bool HasDC() const override { return true; }
 
   // Border width in pixels on each side, from the border style and appearance.
   int BorderWidth() const;
+  // The popup's own shadow window while it is shown (tests look at it).
+  QWidget* ShadowWindow() const { return shadow_; }
+
+  // How far the drawn shadow lies right of and below the popup, and how
+  // many pixels of it fade towards its edges.
+  static constexpr int kShadowOffset = 5;
+  static constexpr int kShadowSoftness = 4;
 
  private:
   friend class SurfaceWidget;
   void ResizeImage();
+  // Brings the image to the widget's size; true once per new size.
+  bool TakeSizeChange();
+  void FocusMoved(QWidget* old, QWidget* now);
+  // The window's mask: the shape less the pixels of the colour key.
+  void ApplyMask();
+  void ShowShadow();
+  void HideShadow();
   QColor Resolve(drawing::Colour colour) const;
 
   const QtHost& host_;
   QPointer<SurfaceWidget> widget_;
   QImage image_;
+  QSize reportedSize_;
   QFont qfont_;
   drawing::Font font_;
   drawing::PicturePtr picture_;
@@ -110,6 +139,11 @@ class QtSurface : public drawing::Surface {
   double currentX_ = 0;
   double currentY_ = 0;
   bool dropShadow_ = false;
+  bool lifted_ = false;
+  QRegion shape_;  // empty: the whole rectangle
+  std::optional<drawing::Colour> key_;
+  std::uint8_t alpha_ = 255;
+  QPointer<QWidget> shadow_;
 };
 
 // The QFont for a stored font: face names map onto installed metric twins

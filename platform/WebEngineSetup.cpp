@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QByteArray>
+#include <QLoggingCategory>
 #include <QString>
 #include <QtGlobal>
 
@@ -21,8 +22,10 @@ void PrepareWebEngineProcess() {
   // creation exits the process). Only root runs (CI, test machines) switch
   // it off; a normal user keeps the sandbox.
   if (::geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-  if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
-    qputenv("QT_LOGGING_RULES", "qt.webenginecontext.info=false;js.*=false");
+  // A clean start prints nothing: the web engine's start-up report and the
+  // pages' console are silenced. Rules a user sets in QT_LOGGING_RULES
+  // still take precedence over these.
+  QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false\njs.*=false"));
 }
 
 }  // namespace platform

@@ -12,7 +12,7 @@ class QWidget;
 
 namespace platform {
 
-// Key and button bits in the layout of a Windows wheel message's low word.
+// Key and button bits in the layout WheelWndProc's keyState expects.
 enum : std::uint32_t {
   kMkLButton = 0x0001,
   kMkRButton = 0x0002,

@@ -13,6 +13,7 @@
 #include "platform/Browser.h"
 #include "platform/QtSurface.h"
 #include "platform/StandardControls.h"
+#include "reader/BookFolder.h"
 #include "reader/WheelHook.h"
 #include "reader/core/Cp1251.h"
 #include "reader/core/PageTheme.h"
@@ -52,8 +53,8 @@ drawing::Design LoadDesign() {
                                 });
 }
 
-// A negative size is refused, as the original refused it: the layout step
-// that computed it is skipped.
+// A negative size is refused: a window laid out with a negative width or
+// height would be garbage, so the layout step that computed it is skipped.
 int CheckedSize(long long value) {
   if (value < 0) throw std::invalid_argument("negative size");
   return drawing::CheckedInt32(value);
@@ -150,7 +151,7 @@ void Form1::CreateControls() {
   const drawing::ControlSite site{&host_, nullptr, {}};
   hscroll2_ = std::make_unique<slider::Hscroll>(site, nullptr);
   PlaceSurface(hscroll2_->Surface(), design_.Section("Hscroll2"));
-  hscroll2_->ReadProperties(design_.Section("Hscroll2"));
+  hscroll2_->ReadDesign(design_, "Hscroll2");
   hscroll2_->Surface().SetVisible(true);
 
   tray1_ = std::make_unique<tree::Tray>(site, nullptr);
@@ -297,7 +298,10 @@ void Form1::Tray1VibranFil(const std::string& pageField) {
   ShowPage(slot);
 }
 
-void Form1::Hscroll2Scroll() { browser_->SetZoomPercent(hscroll2_->Value()); }
+// A drag raises Scroll on every pointer move; the browser gets only the
+// latest zoom while it is still busy with an earlier one, so the page keeps
+// up with the thumb and ends at the last Value.
+void Form1::Hscroll2Scroll() { browser_->RequestZoomPercent(hscroll2_->Value()); }
 
 void Form1::Label1Click() {
   label1_[0]->SetCaption(QString::number(label1_[0]->BackColor(), 16).toUpper());
@@ -317,6 +321,10 @@ void Form1::Command1Click() {
 }
 
 void Form1::Command2Click() {
+  if (const std::string blocker = BookSaveBlocker(appFolder_); !blocker.empty()) {
+    ReportError(QStringLiteral("The book was not saved: %1.").arg(Text(blocker)));
+    return;
+  }
   try {
     const PackReport report = RunPageFolderPass(appFolder_, store_);
     file1_->SetFiles(file1_->Path(), report.files);

@@ -2,14 +2,18 @@
 #include <filesystem>
 
 #include "platform/WebEngineSetup.h"
+#include "reader/BenchProbe.h"
 #include "reader/Form1.h"
 
 int main(int argc, char** argv) {
   platform::PrepareWebEngineProcess();
   QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
   QApplication app(argc, argv);
-  // The book lives next to the program.
+  // The book lives next to the program. Qt reads the folder from
+  // /proc/self/exe with links resolved, so a link to the program in a bin
+  // folder still finds the book beside the real executable.
   reader::Form1 window(std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()));
+  reader::AttachBenchProbeIfAsked(window);
   window.Load();
   window.show();
   const int code = app.exec();

@@ -9,6 +9,7 @@ READER_PACKAGES=(
   googletest libgtest-dev libbenchmark-dev
   fonts-liberation fonts-dejavu-core
   xvfb xauth xdotool
+  desktop-file-utils appstream dpkg-dev
 )
 
 reader_missing_packages() {

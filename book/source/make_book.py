@@ -4,6 +4,9 @@
 Writes ../Data/names.txt (the outline, Windows-1251, CR LF) and ../Lor2/NN.html
 (one Windows-1251 page per @page). Run it after editing guide.txt and commit
 the generated files; the build only packs them, it never runs this script.
+"make_book.py SOURCE FOLDER" reads another text (relative to this folder) and
+writes FOLDER/Data and FOLDER/Lor2 instead (the real-size book:
+"make_book.py large_guide.txt ../large").
 
 guide.txt: "@section Title" starts a section (a heading line of the outline),
 "@page Title" starts a page (a one-backtick line); the lines after a @page are
@@ -95,12 +98,17 @@ def render_body(lines):
 
 
 def main():
-    sections = parse((HERE / "guide.txt").read_text(encoding="utf-8"))
+    source, book = HERE / "guide.txt", BOOK
+    if len(sys.argv) == 3:
+        source, book = HERE / sys.argv[1], (HERE / sys.argv[2]).resolve()
+    elif len(sys.argv) != 1:
+        sys.exit("usage: make_book.py [SOURCE FOLDER]")
+    sections = parse(source.read_text(encoding="utf-8"))
     total = sum(len(pages) for _, pages in sections)
     width = max(2, len(str(total)))
     outline = []
-    lor2 = BOOK / "Lor2"
-    lor2.mkdir(exist_ok=True)
+    lor2 = book / "Lor2"
+    lor2.mkdir(parents=True, exist_ok=True)
     for old in lor2.glob("*.html"):
         old.unlink()
     number = 0
@@ -118,7 +126,7 @@ def main():
                 total=total,
             )
             (lor2 / name).write_bytes(text.replace("\n", "\r\n").encode(ENCODING))
-    data = BOOK / "Data"
+    data = book / "Data"
     data.mkdir(exist_ok=True)
     (data / "names.txt").write_bytes(("\r\n".join(outline) + "\r\n").encode(ENCODING))
     print(f"{len(sections)} sections, {total} pages")

@@ -73,6 +73,10 @@ PodskazV::PodskazV(drawing::Surface& face, drawing::ControlSite site) : face_(fa
   trackingTimer_ = services.CreateTimer();
   trackingTimer_->SetInterval(kTimerInterval);
   trackingTimer_->SetEnabled(false);
+  trackingTimer_->tick = [this] { Tick(); };
+  // Without a picture Zalivka is a plain BackColor surface; it needs some
+  // size to be a source for the blend at all.
+  fillHolder_->Move(0, 0, kFillDesignSize, kFillDesignSize);
 
   for (std::size_t i = 0; i < kPersistedCount; ++i) Load(static_cast<Persisted>(i), Entry(i).initial);
 
@@ -82,7 +86,10 @@ PodskazV::PodskazV(drawing::Surface& face, drawing::ControlSite site) : face_(fa
   KeepFaceSize();
 }
 
-PodskazV::~PodskazV() { face_.events.resized = nullptr; }
+PodskazV::~PodskazV() {
+  face_.events.resized = nullptr;
+  trackingTimer_->tick = nullptr;
+}
 
 void PodskazV::KeepFaceSize() {
   const int width = facePicture_->Width(), height = facePicture_->Height();
@@ -132,10 +139,6 @@ void PodskazV::Assign(Persisted property, drawing::PropertyValue value) {
 
 void PodskazV::SetPoyavlenieS(std::int32_t mode) { Assign(Persisted::PoyavlenieS, mode); }
 
-void PodskazV::Risuy() {}
-
-void PodskazV::AddShadowToForm(drawing::WindowHandle) {}
-
 const drawing::Font& PodskazV::Font() const { return templateSurface_->GetFont(); }
 void PodskazV::SetFont(const drawing::Font& font) { Assign(Persisted::Font, font); }
 
@@ -163,15 +166,6 @@ void PodskazV::SetForeColorTxtPod(drawing::Colour colour) {
 }
 
 void PodskazV::SetScreenShotEnable(bool on) { Assign(Persisted::ScreenShotEnable, on); }
-
-void PodskazV::Minus() {
-  if (!balloonWindow_) return;
-  balloonWindow_.reset();
-  trackingTimer_->SetEnabled(false);
-  enteredBalloon_ = false;
-  SetCaption(std::string());
-  SetActive(false);
-}
 
 const std::string& PodskazV::Caption() const {
   return std::get<std::string>(values_[static_cast<std::size_t>(Persisted::Caption)]);

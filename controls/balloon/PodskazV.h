@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "drawing/HostServices.h"
 #include "drawing/PropertyBag.h"
@@ -20,6 +21,10 @@ class PodskazV {
   static constexpr int kFaceSize = 24;
   // The tracking timer's period.
   static constexpr int kTimerInterval = 10;
+  // Zalivka's size while it has no picture; any size blends the same colour.
+  static constexpr int kFillDesignSize = 32;
+  // Colour of the pixels a layered balloon leaves out: red 1, green 0, blue 0.
+  static constexpr drawing::Colour kColourKey = 0x00000001;
 
   // face is the control's own surface on its host; site.services (required)
   // creates the inner parts. Both must outlive the control. Properties take
@@ -35,11 +40,14 @@ class PodskazV {
   // host; none builds, repaints or hides a balloon.
   std::int32_t PoyavlenieS() const { return Int(Persisted::PoyavlenieS); }
   void SetPoyavlenieS(std::int32_t mode);
-  // Builds and shows or arms the balloon. Does nothing yet: the balloon's
-  // layout and rendering are not built.
+  // Builds a new balloon for Caption beside the cursor (the old one goes
+  // first) and shows it, or leaves it hidden for the delay when Zadergka is
+  // on. A failure (an overflow from absurd sizes, a balloon larger than a
+  // window can be) throws and leaves no balloon and no running timer.
   void Risuy();
-  // Gives the window's class the drop-shadow style. Does nothing yet, for the
-  // same reason.
+  // Gives the balloon's windows the drop shadow, for this balloon and every
+  // later one, as a style of their window class would. hWnd is one of the
+  // balloon's own windows; any other window is out of the control's reach.
   void AddShadowToForm(drawing::WindowHandle hWnd);
   // The template PodsK(0)'s own font object.
   const drawing::Font& Font() const;
@@ -89,6 +97,9 @@ class PodskazV {
   bool Active() const { return Flag(Persisted::Active); }
   void SetActive(bool on);
 
+  // The balloon window PodsK(1) while one exists, else null.
+  const drawing::Surface* BalloonWindow() const { return balloonWindow_.get(); }
+
   // Loading stores every value directly (no setter rules, no notification);
   // a stored value of the wrong kind throws drawing::PropertyTypeError.
   void ReadProperties(const drawing::PropertyBag& bag);
@@ -112,6 +123,21 @@ class PodskazV {
   void Assign(Persisted property, drawing::PropertyValue value);
   void KeepFaceSize();
 
+  // Building (BalloonBuild.cpp).
+  void DestroyOldBalloon();
+  void BuildBalloon();
+  void LayoutBalloon(std::vector<std::string>& lines, drawing::Surface& surface);
+  void CaptureScreenBehind(drawing::Surface& surface);
+  void RoundBalloonCorners(drawing::Surface& surface);
+  void BlendBackgroundPicture(drawing::Surface& surface);
+  static bool SetWindowOpacity(drawing::Surface& surface, std::uint8_t alpha);
+  bool IsOwnWindow(drawing::WindowHandle hWnd) const;
+
+  // Tracking (BalloonTick.cpp).
+  void Tick();
+  bool IsBalloonWindow(drawing::WindowHandle hWnd) const;
+  int MouseButtonDown() const;
+
   drawing::Surface& face_;
   drawing::ControlSite site_;
   // PodsK(0): hidden template; holds the font and measures text.
@@ -124,7 +150,16 @@ class PodskazV {
   drawing::PicturePtr facePicture_;
   // PodsK(1): the balloon window, while one exists.
   std::unique_ptr<drawing::Surface> balloonWindow_;
+  // Ticks since the balloon was built, the window under the cursor at the
+  // previous tick (0: none seen yet), whether the cursor has been on the
+  // balloon, and where the cursor and the work area were last read.
+  std::int32_t delayTicks_ = 0;
+  drawing::WindowHandle lastWindowUnderCursor_ = 0;
   bool enteredBalloon_ = false;
+  drawing::ScreenPoint cursorPos_;
+  drawing::ScreenRect workArea_;
+  // Asked once through AddShadowToForm, kept for every later balloon.
+  bool shadowForEveryBalloon_ = false;
   // Properties held by the control itself (the slots of Font, BackColor and
   // PictureFona stay unused: the inner parts hold those).
   std::array<drawing::PropertyValue, kPersistedCount> values_;

@@ -7,17 +7,12 @@
 #include <cerrno>
 #include <cstring>
 #include <limits>
+#include <string>
 
 namespace reader {
 namespace {
 
 constexpr std::uint32_t kLongSlotMark = 0xFFFF;
-
-std::string Describe(const std::filesystem::path& path, const std::string& what, int err) {
-  std::string text = path.string() + ": " + what;
-  if (err != 0) text += ": " + std::string(std::strerror(err));
-  return text;
-}
 
 void AppendLe(std::string& out, std::uint32_t v, int bytes) {
   for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
@@ -97,90 +92,6 @@ std::string SerializeBook(const PageStore& store) {
   return out;
 }
 
-std::string ReadWholeFile(const std::filesystem::path& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw IoError(Describe(path, "cannot be opened", errno));
-  std::string data;
-  struct stat st {};
-  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-    ::close(fd);
-    throw IoError(Describe(path, "is a folder, not a file", 0));
-  }
-  if (st.st_size > 0) data.reserve(static_cast<std::size_t>(st.st_size));
-  char buffer[65536];
-  for (;;) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      const int err = errno;
-      ::close(fd);
-      throw IoError(Describe(path, "cannot be read", err));
-    }
-    if (got == 0) break;
-    data.append(buffer, static_cast<std::size_t>(got));
-  }
-  ::close(fd);
-  return data;
-}
-
-void WriteFileAtomically(const std::filesystem::path& requested, std::string_view bytes) {
-  // A book reached through a symlink is replaced where it really lies; the
-  // link itself stays a link.
-  std::filesystem::path path = requested;
-  std::error_code linkError;
-  if (std::filesystem::is_symlink(requested, linkError)) {
-    std::filesystem::path real = std::filesystem::weakly_canonical(requested, linkError);
-    if (!linkError) path = std::move(real);
-  }
-  const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
-  std::string pattern = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
-  const int fd = ::mkstemp(pattern.data());
-  if (fd < 0) throw IoError(Describe(path, "cannot be saved (no temporary file in its folder)", errno));
-  auto fail = [&](const char* what) {
-    const int err = errno;
-    ::close(fd);
-    ::unlink(pattern.c_str());
-    throw IoError(Describe(path, what, err));
-  };
-  // Keep the old file's permissions; a new book gets the usual 0644 less umask.
-  struct stat old {};
-  mode_t mode = 0666;
-  if (::stat(path.c_str(), &old) == 0) {
-    mode = old.st_mode & 07777;
-  } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode &= ~mask;
-  }
-  if (::fchmod(fd, mode) != 0) fail("cannot be saved (permissions)");
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (put < 0) {
-      if (errno == EINTR) continue;
-      fail("cannot be saved (write failed)");
-    }
-    done += static_cast<std::size_t>(put);
-  }
-  if (::fsync(fd) != 0) fail("cannot be saved (flush failed)");
-  if (::close(fd) != 0) {
-    const int err = errno;
-    ::unlink(pattern.c_str());
-    throw IoError(Describe(path, "cannot be saved (close failed)", err));
-  }
-  if (::rename(pattern.c_str(), path.c_str()) != 0) {
-    const int err = errno;
-    ::unlink(pattern.c_str());
-    throw IoError(Describe(path, "cannot be replaced", err));
-  }
-  // Make the rename itself durable.
-  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
-  }
-}
-
 PageStore LoadBook(const std::filesystem::path& path, BookReadReport* report) {
   std::error_code ec;
   if (!std::filesystem::exists(path, ec) && !ec) {
@@ -190,8 +101,30 @@ PageStore LoadBook(const std::filesystem::path& path, BookReadReport* report) {
   return ParseBook(ReadWholeFile(path), report);
 }
 
-void SaveBook(const std::filesystem::path& path, const PageStore& store) {
-  WriteFileAtomically(path, SerializeBook(store));
+void SaveBook(const std::filesystem::path& path, const PageStore& store, std::filesystem::path* kept) {
+  if (kept) kept->clear();
+  const std::string bytes = SerializeBook(store);
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+    bool whole = false;
+    try {
+      BookReadReport report;
+      ParseBook(ReadWholeFile(path), &report);
+      whole = !report.damaged;
+    } catch (const IoError&) {
+      // Unreadable: nothing says it is whole.
+    }
+    if (!whole) {
+      // The refusals of the replace come first: a book that may not be
+      // replaced needs no copy.
+      if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
+        throw IoError(path.string() + ": may not be written (write-protected); it was left as it is: " +
+                      std::strerror(errno));
+      std::filesystem::path copy = KeepBeside(path, kDamagedBookSuffix);
+      if (kept) *kept = std::move(copy);
+    }
+  }
+  ReplaceFile(path, bytes);
 }
 
 }  // namespace reader

@@ -5,8 +5,8 @@
 //
 // Book file layout: the 140 slots back to back, each a 16-bit little-endian
 // length and that many bytes. A slot of 65,535 bytes or more stores 0xFFFF
-// and then its real length as 32-bit little-endian, so every shorter slot is
-// laid out as the original program wrote it.
+// and then its real length as 32-bit little-endian, so every shorter slot keeps
+// the plain 16-bit layout that existing book files use.
 #include <array>
 #include <cstdint>
 #include <filesystem>
@@ -14,15 +14,13 @@
 #include <string>
 #include <string_view>
 
+#include "reader/core/FileIo.h"
+
 namespace reader {
 
 constexpr int kSlotCount = 140;
 constexpr int kLastSlot = 139;
 constexpr int kContentsSlot = 139;
-
-struct IoError : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
 
 class PageStore {
  public:
@@ -46,17 +44,20 @@ struct BookReadReport {
 PageStore ParseBook(std::string_view file, BookReadReport* report = nullptr);
 std::string SerializeBook(const PageStore& store);
 
-// A missing file reads as an empty book (reported as not damaged);
-// an unreadable one throws IoError naming the file.
+// A missing file reads as an empty book (reported as not damaged); an
+// unreadable one, or anything but a regular file, throws IoError naming it.
 PageStore LoadBook(const std::filesystem::path& path, BookReadReport* report = nullptr);
 
-// Replaces the file atomically: a temporary file in the same folder is
-// written, flushed to disk and renamed over the old one, so an interrupted
-// or failed save leaves the old book whole. Throws IoError naming the file.
-void SaveBook(const std::filesystem::path& path, const PageStore& store);
+// Replaces the file atomically (ReplaceFile): an interrupted or failed save
+// leaves the old book whole. A book whose permissions forbid this user to
+// write it, or that is no regular file, is refused and left as it is. An
+// old book that does not read whole (damaged, or unreadable) is first kept
+// beside the new one as Data.dat.damaged (-2, -3, ... when taken), since
+// its slots past the damage exist nowhere else; *kept names that file and
+// is left empty otherwise. Throws IoError naming the file.
+void SaveBook(const std::filesystem::path& path, const PageStore& store, std::filesystem::path* kept = nullptr);
 
-// Whole-file helpers shared by the loaders and the packing tool.
-std::string ReadWholeFile(const std::filesystem::path& path);
-void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+// Suffix of the name under which a damaged book is kept.
+inline constexpr const char* kDamagedBookSuffix = ".damaged";
 
 }  // namespace reader

@@ -35,31 +35,16 @@ std::filesystem::path TempFolder() {
 }
 
 void WritePrivateFile(const std::filesystem::path& path, std::string_view bytes) {
-  // Not truncated at open: whatever sits at the name is checked first, and a
-  // FIFO planted there cannot block the open.
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
-  if (fd < 0) throw IoError(path.string() + ": cannot be written: " + std::strerror(errno));
-  auto fail = [&](const std::string& what, int err) {
-    ::close(fd);
-    throw IoError(path.string() + ": " + what + (err ? std::string(": ") + std::strerror(err) : std::string()));
-  };
-  struct stat st {};
-  if (::fstat(fd, &st) != 0) fail("cannot be examined", errno);
-  if (!S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) fail("is not a regular file of this user", 0);
-  if ((st.st_mode & 07777) != 0600 && ::fchmod(fd, 0600) != 0) fail("cannot be made private", errno);
-  if (::ftruncate(fd, 0) != 0) fail("cannot be emptied", errno);
-  const int flags = ::fcntl(fd, F_GETFL);
-  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (put < 0) {
-      if (errno == EINTR) continue;
-      fail("cannot be written", errno);
-    }
-    done += static_cast<std::size_t>(put);
-  }
-  if (::close(fd) != 0) throw IoError(path.string() + ": cannot be written: " + std::strerror(errno));
+  // A new file renamed over the name: whatever stood there (a hard link to
+  // another file, a symlink, a FIFO) is replaced, never written through or
+  // waited on. The page is rewritten on every display and is worth nothing
+  // after a crash, so it is not flushed to disk.
+  ReplaceOptions options;
+  options.followSymlink = false;
+  options.respectExisting = false;
+  options.durable = false;
+  options.mode = 0600;
+  ReplaceFile(path, bytes, options);
 }
 
 }  // namespace reader

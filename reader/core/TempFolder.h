@@ -19,8 +19,9 @@ std::filesystem::path TempFolder();
 // Same rules with explicit inputs, for tests.
 std::filesystem::path TempFolderFrom(const char* runtimeDir, const char* tmpDir, std::string_view ownName);
 
-// Empties and rewrites the file with exactly these bytes, mode 0600, without
-// following a symlink at its name. Throws IoError naming the file.
+// Replaces the file with exactly these bytes, mode 0600: a new file renamed
+// over the name, so nothing standing at the name (hard link, symlink, FIFO)
+// is written through or followed. Throws IoError naming the file.
 void WritePrivateFile(const std::filesystem::path& path, std::string_view bytes);
 
 }  // namespace reader

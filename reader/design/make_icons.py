@@ -7,6 +7,8 @@ import zlib
 
 
 def png(path, width, height, pixel):
+    """Writes an 8-bit PNG; pixel(x, y) gives RGBA, or RGB for an opaque picture."""
+    channels = len(pixel(0, 0))
     rows = b"".join(
         b"\x00" + b"".join(bytes(pixel(x, y)) for x in range(width)) for y in range(height))
     def chunk(kind, data):
@@ -14,7 +16,7 @@ def png(path, width, height, pixel):
         return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
     with open(path, "wb") as f:
         f.write(b"\x89PNG\r\n\x1a\n")
-        f.write(chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)))
+        f.write(chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6 if channels == 4 else 2, 0, 0, 0)))
         f.write(chunk(b"IDAT", zlib.compress(rows, 9)))
         f.write(chunk(b"IEND", b""))
 
@@ -72,6 +74,7 @@ def page(x, y):
     return paper
 
 
-png("pictures/folder_closed.png", 16, 16, closed_folder)
-png("pictures/folder_open.png", 16, 16, open_folder)
-png("pictures/page.png", 48, 48, page)
+if __name__ == "__main__":
+    png("pictures/folder_closed.png", 16, 16, closed_folder)
+    png("pictures/folder_open.png", 16, 16, open_folder)
+    png("pictures/page.png", 48, 48, page)

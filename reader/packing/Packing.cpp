@@ -27,8 +27,8 @@ std::vector<std::string_view> SplitAt(std::string_view text, std::string_view se
 }
 
 std::string BuildLine(std::string_view line, int& pageNumber) {
-  // An empty line splits into no pieces at all, so every later step of the
-  // original failed on it and it stayed empty.
+  // An empty line splits into no pieces at all and has nothing to number:
+  // it stays empty, so the outline's blank lines keep their place.
   if (line.empty()) return {};
   const auto backticks = static_cast<std::size_t>(std::count(line.begin(), line.end(), '`'));
   std::string bare;

@@ -23,8 +23,8 @@ std::filesystem::path BookPath(const std::filesystem::path& appFolder);        /
 // One output line per input line, joined with CR LF:
 //   b TABs, [n "-bet "] title, NUL, second text, NUL, n
 // where b is the line's backtick count and n the number of the last page
-// entry so far (0 before the first). Lines the author got wrong are kept as
-// the original tool kept them: a line without a TAB stays exactly as read,
+// entry so far (0 before the first). Lines the author got wrong are kept, so
+// that books packed before stay the same: a line without a TAB stays exactly as read,
 // backticks included, yet still uses up a page number when it has backticks;
 // an empty line stays empty, so a final CR LF gives a last, empty line.
 std::string BuildContents(std::string_view namesBytes);
@@ -39,8 +39,8 @@ std::string ReadOutline(const std::filesystem::path& namesFile, bool* found = nu
 bool PageNameLess(std::string_view a, std::string_view b);
 
 // The page folder's regular files in page order (names only). Hidden files
-// (names starting with a dot) are left out, as the original file list left
-// out hidden files. A missing folder gives an empty list (*found cleared).
+// (names starting with a dot) are left out: editors and file managers leave
+// them beside the pages, and they must not take a page's slot. A missing folder gives an empty list (*found cleared).
 std::vector<std::string> ListPageFolder(const std::filesystem::path& folder, bool* found = nullptr);
 
 struct PageFailure {
@@ -59,8 +59,8 @@ struct PackReport {
 
 // The page folder pass: file i (0-based, in ListPageFolder order) goes into
 // slot i + 1 as BytesToBase64 of its bytes. Files beyond slot 139 are read
-// but not stored. A file that cannot be read leaves its slot as it was (the
-// original tool stored the previous file's encoding there). Slot 0, the
+// but not stored. A file that cannot be read leaves its slot as it was, so
+// the book keeps the page it had instead of another page's text. Slot 0, the
 // slots past the last file, and slot 139 unless there are 139 or more files
 // keep what they held. Nothing is written to disk.
 PackReport PackPageFolder(const std::filesystem::path& folder, PageStore& store);

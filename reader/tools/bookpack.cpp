@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "controls/tree/ContentsList.h"
+#include "reader/BookFolder.h"
 #include "reader/core/Base64.h"
 #include "reader/core/Cp1251.h"
 #include "reader/core/PageStore.h"
@@ -85,6 +86,10 @@ std::string_view SlotKind(const std::string& slot) {
 int Build(const fs::path& dir) {
   if (!fs::is_directory(dir)) {
     std::cerr << Quote(dir) << ": not a folder\n";
+    return kFailure;
+  }
+  if (const std::string blocker = reader::BookSaveBlocker(dir); !blocker.empty()) {
+    std::cerr << "bookpack: " << blocker << '\n';
     return kFailure;
   }
   bool problems = false;

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -392,6 +394,187 @@ TEST(BookFileSave, ABookReachedThroughASymlinkIsReplacedWhereItLies) {
   reader::SaveBook(link, store);
   EXPECT_TRUE(fs::is_symlink(link));
   EXPECT_EQ(SlotsOf(reader::LoadBook(real)), SlotsOf(store));
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- odd files, kills, protection
+
+namespace {
+
+TEST(BookFiles, OnlyRegularFilesAreReadAndNothingBlocks) {
+  ScratchFolder dir;
+  const fs::path fifo = dir.Path() / "fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const fs::path folder = dir.Path() / "folder";
+  fs::create_directory(folder);
+  const fs::path device = dir.Path() / "zero";
+  fs::create_symlink("/dev/zero", device);
+  for (const fs::path& odd : {fifo, folder, device}) {
+    SCOPED_TRACE(odd);
+    for (const auto& read : std::vector<std::function<void()>>{[&] { reader::ReadWholeFile(odd); },
+                                                              [&] { reader::LoadBook(odd); }}) {
+      try {
+        read();
+        ADD_FAILURE() << "read";
+      } catch (const IoError& e) {
+        const std::string message = e.what();
+        EXPECT_NE(message.find(odd.string()), std::string::npos) << message;
+        EXPECT_NE(message.find("not a regular file"), std::string::npos) << message;
+      }
+    }
+  }
+}
+
+std::string DamagedBookBytes() { return reader::SerializeBook(FilledStore(9, 300)).substr(0, 5000); }
+
+TEST(BookFileSave, ABookThatDoesNotReadWholeIsKeptBesideTheNewOne) {
+  ScratchFolder dir;
+  const fs::path book = dir.Path() / "Data.dat";
+  const PageStore store = FilledStore(10, 100);
+  fs::path kept;
+  struct Case {
+    std::string old;
+    std::string keptName;  // empty: nothing kept
+  } cases[] = {
+      {DamagedBookBytes(), "Data.dat.damaged"},
+      {DamagedBookBytes() + "x", "Data.dat.damaged-2"},  // the first name is taken
+      {reader::SerializeBook(store), ""},                // a whole book is simply replaced
+      {"", ""},                                          // so is an empty one
+  };
+  for (const Case& c : cases) {
+    WriteRaw(book, c.old);
+    reader::SaveBook(book, store, &kept);
+    EXPECT_EQ(reader::LoadBook(book), store);
+    if (c.keptName.empty()) {
+      EXPECT_TRUE(kept.empty()) << kept;
+    } else {
+      EXPECT_EQ(kept, dir.Path() / c.keptName);
+      EXPECT_EQ(reader::ReadWholeFile(kept), c.old);
+    }
+  }
+  EXPECT_EQ(FolderEntries(dir.Path()), (std::vector<std::string>{"Data.dat", "Data.dat.damaged", "Data.dat.damaged-2"}));
+}
+
+TEST(BookFileSave, AWriteProtectedBookIsRefusedAndLeftAsItIs) {
+  // As root the save runs in a child that has become nobody, the owner of
+  // the folder (so the folder itself allows the rename).
+  constexpr uid_t kNobody = 65534;
+  const bool root = ::geteuid() == 0;
+  for (const std::string& old : {reader::SerializeBook(FilledStore(12, 50)), DamagedBookBytes()}) {
+    ScratchFolder dir;
+    const fs::path book = dir.Path() / "Data.dat";
+    WriteRaw(book, old);
+    ASSERT_EQ(::chmod(book.c_str(), 0444), 0);
+    if (root) {
+      ASSERT_EQ(::chmod(dir.Path().c_str(), 0755), 0);
+      ASSERT_EQ(::chown(dir.Path().c_str(), kNobody, kNobody), 0);
+      ASSERT_EQ(::chown(book.c_str(), kNobody, kNobody), 0);
+    }
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      if (root && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) ::_exit(3);
+      try {
+        reader::SaveBook(book, FilledStore(13, 50));
+        ::_exit(1);
+      } catch (const IoError& e) {
+        const std::string message = e.what();
+        ::_exit(message.find(book.string()) != std::string::npos &&
+                        message.find("write-protected") != std::string::npos
+                    ? 0
+                    : 2);
+      }
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
+    EXPECT_EQ(reader::ReadWholeFile(book), old);
+    EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"Data.dat"});
+  }
+}
+
+pid_t FinishedProcess() {
+  const pid_t pid = ::fork();
+  if (pid == 0) ::_exit(0);
+  ::waitpid(pid, nullptr, 0);
+  return pid;
+}
+
+TEST(BookFileSave, OnlyOwnStaleTemporariesAreRemoved) {
+  ScratchFolder dir;
+  const std::string dead = std::to_string(FinishedProcess());
+  const std::string stale = ".Data.dat.tmp-" + dead + "-abc123";
+  const std::vector<std::string> kept = {
+      ".Data.dat.tmp-" + std::to_string(::getpid()) + "-abc123",  // a save still running
+      ".Data.dat.tmp-" + dead + "-abc1234",                       // not a name we give
+      ".Other.dat.tmp-" + dead + "-abc123",                       // another file's
+  };
+  for (const std::string& name : kept) WriteRaw(dir.Path() / name, "x");
+  WriteRaw(dir.Path() / stale, "stale");
+  if (::geteuid() == 0) {
+    // Another user's temporary in a shared folder is not ours to remove.
+    const std::string foreign = ".Data.dat.tmp-" + dead + "-zzz999";
+    WriteRaw(dir.Path() / foreign, "theirs");
+    ASSERT_EQ(::chown((dir.Path() / foreign).c_str(), 65534, 65534), 0);
+  }
+  reader::SaveBook(dir.Path() / "Data.dat", PageStore{});
+  std::vector<std::string> expected = kept;
+  expected.push_back("Data.dat");
+  if (::geteuid() == 0) expected.push_back(".Data.dat.tmp-" + dead + "-zzz999");
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(FolderEntries(dir.Path()), expected);
+}
+
+// True once the child holds its temporary: a named one shows in the
+// folder, an unnamed one only among the child's open files.
+bool HoldsTemporary(pid_t child, const fs::path& folder, bool unnamed) {
+  std::error_code ec;
+  if (!unnamed) {
+    for (const auto& e : fs::directory_iterator(folder, ec))
+      if (e.path().filename().string().starts_with(".Data.dat.tmp-")) return true;
+    return false;
+  }
+  for (const auto& e : fs::directory_iterator("/proc/" + std::to_string(child) + "/fd", ec)) {
+    const std::string target = fs::read_symlink(e.path(), ec).string();
+    if (target.starts_with(folder.string()) && target.ends_with("(deleted)")) return true;
+  }
+  return false;
+}
+
+TEST(BookFileSave, KilledSavesLeaveNothingAfterTheNextSave) {
+  const PageStore small = FilledStore(14, 20);
+  const PageStore large = FilledStore(15, 40000);
+  for (bool unnamed : {true, false}) {
+    SCOPED_TRACE(unnamed ? "unnamed temporaries" : "named temporaries");
+    ScratchFolder dir;
+    const fs::path book = dir.Path() / "Data.dat";
+    reader::SaveBook(book, small);
+    for (int kill = 0; kill < 8; ++kill) {
+      const pid_t child = ::fork();
+      ASSERT_GE(child, 0);
+      if (child == 0) {
+        reader::detail::allowUnnamedTemporaries = unnamed;
+        for (;;) reader::SaveBook(book, large);
+      }
+      // Killed while its temporary is being written.
+      const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+      while (!HoldsTemporary(child, dir.Path(), unnamed) && std::chrono::steady_clock::now() < deadline) {
+      }
+      ::kill(child, SIGKILL);
+      ::waitpid(child, nullptr, 0);
+      reader::BookReadReport report;
+      const PageStore now = reader::LoadBook(book, &report);
+      ASSERT_FALSE(report.damaged) << "a torn book after kill " << kill;
+      ASSERT_TRUE(now == small || now == large);
+    }
+    const std::size_t strays = FolderEntries(dir.Path()).size() - 1;
+    if (unnamed) EXPECT_EQ(strays, 0u) << "an unnamed temporary vanishes with its process";
+    else EXPECT_GT(strays, 0u) << "the kills should have left named temporaries";
+    reader::SaveBook(book, small);
+    EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"Data.dat"});
+    EXPECT_EQ(reader::LoadBook(book), small);
+  }
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "drawing/Primitives.h"
+
 namespace fakes {
 
 namespace {
@@ -13,12 +15,6 @@ drawing::WindowHandle NextHandle() {
   static drawing::WindowHandle next = 0x10000;
   next += 2;
   return next;
-}
-
-// Far outside any test image, and small enough for the line stepping below.
-long long PixelCoordinate(double v) {
-  if (std::isnan(v)) return 0;
-  return static_cast<long long>(std::floor(std::clamp(v, -1.0e9, 1.0e9)));
 }
 
 std::size_t CodePoints(std::string_view text) {
@@ -102,6 +98,12 @@ void FakeSurface::Move(int left, int top, int width, int height) {
   if (sizeChanged && events.resized) events.resized();
 }
 
+void FakeSurface::SetVisible(bool visible) {
+  const bool hiding = visible_ && !visible;
+  visible_ = visible;
+  if (hiding && events.hidden) events.hidden();
+}
+
 void FakeSurface::SetPicture(drawing::PicturePtr picture) {
   picture_ = std::move(picture);
   if (picture_) PaintPicture(*picture_, 0, 0, picture_->Width(), picture_->Height());
@@ -119,12 +121,15 @@ void FakeSurface::SetAppearance(std::int16_t appearance) {
 
 void FakeSurface::Cls() {
   ++clsCount_;
-  Fill(0, 0, image_.Width() - 1LL, image_.Height() - 1LL, Resolve(backColour_));
+  drawing::FillBox(image_.View(), 0, 0, image_.Width() - 1, image_.Height() - 1, drawing::ToPixel(Resolve(backColour_)));
   if (picture_) PaintPicture(*picture_, 0, 0, picture_->Width(), picture_->Height());
   currentX_ = currentY_ = 0;
 }
 
 void FakeSurface::Print(std::string_view text) {
+  if (!fontTransparent_)
+    drawing::FillArea(image_.View(), currentX_, currentY_, TextWidth(text), TextHeight(text),
+                      drawing::ToPixel(Resolve(backColour_)));
   printed_.push_back({std::string(text), currentX_, currentY_, foreColour_, font_, fontTransparent_});
   currentX_ = 0;
   currentY_ += TextHeight(text);
@@ -140,73 +145,20 @@ double FakeSurface::TextHeight(std::string_view text) const {
   return static_cast<double>(Lines(text).size()) * kLineHeight;
 }
 
-void FakeSurface::Plot(long long x, long long y, std::uint32_t pixel) {
-  if (x < 0 || y < 0 || x >= image_.Width() || y >= image_.Height()) return;
-  image_.Set(static_cast<int>(x), static_cast<int>(y), pixel);
-}
-
-void FakeSurface::Fill(long long left, long long top, long long right, long long bottom, drawing::Colour plain) {
-  left = std::max(left, 0LL);
-  top = std::max(top, 0LL);
-  right = std::min(right, image_.Width() - 1LL);
-  bottom = std::min(bottom, image_.Height() - 1LL);
-  const std::uint32_t pixel = drawing::ToPixel(plain);
-  for (long long y = top; y <= bottom; ++y)
-    for (long long x = left; x <= right; ++x) image_.Set(static_cast<int>(x), static_cast<int>(y), pixel);
-}
-
 void FakeSurface::Line(double x1, double y1, double x2, double y2, drawing::Colour colour) {
-  // Absurd end points are pulled in so that stepping stays short; the slope
-  // of such lines is not worth keeping in a fake.
-  const auto near = [](double v) { return std::clamp(PixelCoordinate(v), -(1LL << 20), 1LL << 20); };
-  long long x = near(x1), y = near(y1);
-  const long long ex = near(x2), ey = near(y2);
-  const long long dx = std::llabs(ex - x), dy = -std::llabs(ey - y);
-  const long long sx = x < ex ? 1 : -1, sy = y < ey ? 1 : -1;
-  const std::uint32_t pixel = drawing::ToPixel(Resolve(colour));
-  long long err = dx + dy;
-  while (x != ex || y != ey) {
-    Plot(x, y, pixel);
-    const long long e2 = 2 * err;
-    if (e2 >= dy) {
-      err += dy;
-      x += sx;
-    }
-    if (e2 <= dx) {
-      err += dx;
-      y += sy;
-    }
-  }
+  drawing::DrawLine(image_.View(), x1, y1, x2, y2, drawing::ToPixel(Resolve(colour)));
 }
 
 void FakeSurface::Box(double x1, double y1, double x2, double y2, drawing::Colour colour) {
-  const long long left = PixelCoordinate(std::min(x1, x2)), right = PixelCoordinate(std::max(x1, x2));
-  const long long top = PixelCoordinate(std::min(y1, y2)), bottom = PixelCoordinate(std::max(y1, y2));
-  const drawing::Colour plain = Resolve(colour);
-  Fill(left, top, right, top, plain);
-  Fill(left, bottom, right, bottom, plain);
-  Fill(left, top, left, bottom, plain);
-  Fill(right, top, right, bottom, plain);
+  drawing::DrawBox(image_.View(), x1, y1, x2, y2, drawing::ToPixel(Resolve(colour)));
 }
 
 void FakeSurface::FilledBox(double x1, double y1, double x2, double y2, drawing::Colour colour) {
-  Fill(PixelCoordinate(std::min(x1, x2)), PixelCoordinate(std::min(y1, y2)), PixelCoordinate(std::max(x1, x2)),
-       PixelCoordinate(std::max(y1, y2)), Resolve(colour));
+  drawing::FillBox(image_.View(), x1, y1, x2, y2, drawing::ToPixel(Resolve(colour)));
 }
 
 void FakeSurface::PaintPicture(const drawing::Picture& picture, double x, double y, double width, double height) {
-  const long long left = PixelCoordinate(x), top = PixelCoordinate(y);
-  const long long w = PixelCoordinate(width), h = PixelCoordinate(height);
-  if (picture.Empty() || w <= 0 || h <= 0) return;
-  const long long fromX = std::max(left, 0LL), toX = std::min(left + w, static_cast<long long>(image_.Width()));
-  const long long fromY = std::max(top, 0LL), toY = std::min(top + h, static_cast<long long>(image_.Height()));
-  for (long long py = fromY; py < toY; ++py) {
-    const int sy = static_cast<int>((py - top) * picture.Height() / h);
-    for (long long px = fromX; px < toX; ++px) {
-      const int sx = static_cast<int>((px - left) * picture.Width() / w);
-      image_.Set(static_cast<int>(px), static_cast<int>(py), picture.At(sx, sy));
-    }
-  }
+  drawing::StretchPicture(image_.View(), picture, x, y, width, height);
 }
 
 void FakeSurface::PressMouse(int button, int shift, double x, double y) {

@@ -52,7 +52,8 @@ class FakeSurface : public drawing::Surface {
   int ScaleWidth() const override { return image_.Width(); }
   int ScaleHeight() const override { return image_.Height(); }
 
-  void SetVisible(bool visible) override { visible_ = visible; }
+  // Hiding a shown surface raises events.hidden, as a window's hide does.
+  void SetVisible(bool visible) override;
   bool Visible() const override { return visible_; }
 
   void SetBackColor(drawing::Colour colour) override { backColour_ = colour; }
@@ -80,18 +81,20 @@ class FakeSurface : public drawing::Surface {
   double CurrentX() const override { return currentX_; }
   double CurrentY() const override { return currentY_; }
   void SetFontTransparent(bool transparent) override { fontTransparent_ = transparent; }
-  // Records the text; the current position moves to the start of the next line.
+  // Records the text (an opaque one also fills its box with the back
+  // colour); the current position moves to the start of the next line.
   void Print(std::string_view text) override;
   // Widest line, and all lines; an empty text is one line tall.
   double TextWidth(std::string_view text) const override;
   double TextHeight(std::string_view text) const override;
 
-  // Coordinates are floored to pixels. Line leaves out its end point; Box and
-  // FilledBox include both corners.
+  // The pixel rules of drawing/Primitives.h, shared with the Qt surface:
+  // Line leaves out its end point; Box and FilledBox include both corners.
   void Line(double x1, double y1, double x2, double y2, drawing::Colour colour) override;
   void Box(double x1, double y1, double x2, double y2, drawing::Colour colour) override;
   void FilledBox(double x1, double y1, double x2, double y2, drawing::Colour colour) override;
-  // Nearest-neighbour stretch; empty or negative sizes draw nothing.
+  // Nearest-pixel stretch laid over by the picture's alpha; empty or
+  // negative sizes draw nothing.
   void PaintPicture(const drawing::Picture& picture, double x, double y, double width, double height) override;
 
   drawing::PixelView Pixels() override { return image_.View(); }
@@ -138,8 +141,6 @@ class FakeSurface : public drawing::Surface {
  private:
   int BorderWidth() const;
   void ResizeImage();
-  void Fill(long long left, long long top, long long right, long long bottom, drawing::Colour plain);
-  void Plot(long long x, long long y, std::uint32_t pixel);
 
   drawing::Surface* parent_;
   Resolver resolve_;

@@ -376,6 +376,34 @@ TEST(BrowserTest, HostilePageNeitherBlocksNorReachesAnything) {
 namespace {
 
 // Ctrl+wheel would zoom the page behind the zoom slider's back.
+TEST(BrowserTest, ABurstOfZoomRequestsEndsAtTheLastOneWithoutReplayingTheRest) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString page = dir.filePath("red.html");
+  WriteFile(page, BoxPage("#ff0000"));
+  Browser browser;
+  browser.SetSilent(true);
+  browser.resize(900, 700);
+  browser.show();
+  ASSERT_TRUE(NavigateAndWait(browser, page));
+
+  // A drag's worth of requests before the event loop runs again reach the
+  // page as one, the last.
+  for (int percent = 22; percent <= 300; percent += 2) browser.RequestZoomPercent(percent);
+  EXPECT_EQ(browser.ZoomPercent(), 100);
+  EXPECT_EQ(browser.RequestedZoomPercent(), 300);
+  EXPECT_EQ(BoxWidthSettlingOn(browser, QColor(255, 0, 0), 600), 600);
+  EXPECT_EQ(browser.ZoomPercent(), 300);
+
+  // A direct setting overrides a request still waiting.
+  browser.RequestZoomPercent(50);
+  browser.RequestZoomPercent(60);
+  browser.SetZoomPercent(100);
+  EXPECT_EQ(BoxWidthSettlingOn(browser, QColor(255, 0, 0), 200), 200);
+  LetRendererCatchUp(50);
+  EXPECT_EQ(browser.ZoomPercent(), 100);
+}
+
 TEST(BrowserTest, CtrlWheelDoesNotChangeTheZoom) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());

@@ -28,6 +28,8 @@ int main(int argc, char** argv) {
   QFile::setPermissions(runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
   qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
   ::testing::InitGoogleTest(&argc, argv);
+  // As the reader starts: a native child window keeps its siblings plain.
+  QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
   QApplication app(argc, argv);
   return RUN_ALL_TESTS();
 }

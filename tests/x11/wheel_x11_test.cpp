@@ -17,44 +17,20 @@
 #include <vector>
 
 #include "platform/DesktopWheel.h"
-#include "tests/x11/ForeignWindow.h"
+#include "tests/x11/X11Harness.h"
 
 namespace {
 
 using platform::DesktopWheel;
+using x11test::ForeignProcess;
+using x11test::MoveTo;
+using x11test::RunTool;
+using x11test::WaitUntil;
 
 // Both windows sit apart on the 1024x768 Xvfb screen; there is no window
 // manager, so they are placed exactly.
 const QRect kForeignPlace(40, 40, 300, 300);
 const QRect kOwnPlace(560, 40, 300, 300);
-
-// Runs the event loop until done() holds or the deadline passes. The wake-up
-// timer only bounds each wait: what is waited for comes from the X server.
-bool WaitUntil(const std::function<bool()>& done, int milliseconds = 10000) {
-  QDeadlineTimer deadline(milliseconds);
-  QTimer wakeUp;
-  wakeUp.start(50);
-  while (!done()) {
-    if (deadline.hasExpired()) return false;
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-  }
-  return true;
-}
-
-QString RunTool(const QString& program, const QStringList& arguments) {
-  QProcess process;
-  process.start(program, arguments);
-  if (!process.waitForFinished(10000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-    ADD_FAILURE() << program.toStdString() << " " << arguments.join(' ').toStdString() << " failed: "
-                  << process.readAllStandardError().toStdString();
-    return {};
-  }
-  return QString::fromLocal8Bit(process.readAllStandardOutput());
-}
-
-QStringList MoveTo(const QRect& place) {
-  return {"mousemove", QString::number(place.center().x()), QString::number(place.center().y())};
-}
 
 // Our own window: counts the wheel events it gets and middle-button presses,
 // which serve as a marker: the X server sends events in order, so once the
@@ -74,49 +50,10 @@ class OwnWindow : public QWidget {
   }
 };
 
-class ForeignProcess {
- public:
-  bool Start() {
-    process_.start(QCoreApplication::applicationFilePath(),
-                   {x11test::kForeignWindowFlag, QString::number(kForeignPlace.x()), QString::number(kForeignPlace.y()),
-                    QString::number(kForeignPlace.width()), QString::number(kForeignPlace.height())});
-    return WaitUntil([this] {
-      Read();
-      return !windowId_.isEmpty() || process_.state() == QProcess::NotRunning;
-    }) && !windowId_.isEmpty();
-  }
-
-  ~ForeignProcess() {
-    process_.closeWriteChannel();
-    if (!process_.waitForFinished(5000)) process_.kill();
-    process_.waitForFinished(5000);
-  }
-
-  const QString& WindowId() const { return windowId_; }
-  // Wheel angles the foreign window reported so far.
-  const std::vector<int>& Wheels() {
-    Read();
-    return wheels_;
-  }
-
- private:
-  void Read() {
-    while (process_.canReadLine()) {
-      const QString line = QString::fromLocal8Bit(process_.readLine()).trimmed();
-      if (line.startsWith("window ")) windowId_ = line.mid(7);
-      if (line.startsWith("wheel ")) wheels_.push_back(line.mid(6).toInt());
-    }
-  }
-
-  QProcess process_;
-  QString windowId_;
-  std::vector<int> wheels_;
-};
-
 class DesktopWheelX11Test : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    foreign_ = new ForeignProcess;
+    foreign_ = new ForeignProcess(kForeignPlace);
     foreignStarted_ = foreign_->Start();
   }
   static void TearDownTestSuite() {

@@ -1,0 +1,29 @@
+#pragma once
+// The pixel rules of a surface's drawing verbs, in one place for every
+// surface implementation, so that a control's pixel tests on a fake surface
+// show what the screen shows. Coordinates are floored to whole pixels and
+// everything is clipped to the buffer.
+#include <cstdint>
+
+#include "drawing/Image.h"
+
+namespace drawing {
+
+// A one-pixel line from the first point up to the second, which stays
+// unpainted: a polyline drawn as consecutive lines paints each joint once.
+void DrawLine(const PixelView& dst, double x1, double y1, double x2, double y2, std::uint32_t pixel);
+// An outline rectangle; both corners belong to it.
+void DrawBox(const PixelView& dst, double x1, double y1, double x2, double y2, std::uint32_t pixel);
+// A filled rectangle; both corners belong to it.
+void FillBox(const PixelView& dst, double x1, double y1, double x2, double y2, std::uint32_t pixel);
+// The pixels from (floor(x), floor(y)) up to but not including
+// (floor(x + width), floor(y + height)): a printed text's box.
+void FillArea(const PixelView& dst, double x, double y, double width, double height, std::uint32_t pixel);
+// The picture stretched over width x height pixels at (x, y), each pixel
+// taken from the source pixel under its centre (no smoothing, so skins and
+// icons keep hard edges), laid over what is there by its own alpha (a
+// transparent icon background lets the row show through). Sizes below one
+// pixel draw nothing.
+void StretchPicture(const PixelView& dst, const Image& picture, double x, double y, double width, double height);
+
+}  // namespace drawing
