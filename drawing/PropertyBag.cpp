@@ -2,8 +2,14 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 
 namespace drawing {
+
+std::optional<std::int16_t> StoredInt16(std::int32_t stored) {
+  if (stored < INT16_MIN || stored > INT16_MAX) return std::nullopt;
+  return static_cast<std::int16_t>(stored);
+}
 
 bool CaseInsensitiveLess::operator()(std::string_view a, std::string_view b) const {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {

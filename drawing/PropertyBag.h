@@ -5,6 +5,7 @@
 // error the host sees (a damaged design), never a silent default.
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -22,6 +23,12 @@ struct PropertyTypeError : std::runtime_error {
   explicit PropertyTypeError(const std::string& key)
       : std::runtime_error("stored property \"" + key + "\" has the wrong kind of value") {}
 };
+
+// A stored value of a 16-bit property (a border style, an appearance). A
+// value outside -32768..32767 cannot have been written for such a property:
+// it is refused (empty) and the caller keeps the default, where a cast
+// would wrap it into a valid-looking one (65537 into 1).
+std::optional<std::int16_t> StoredInt16(std::int32_t stored);
 
 struct CaseInsensitiveLess {
   using is_transparent = void;

@@ -16,6 +16,9 @@ namespace drawing {
 
 using WindowHandle = std::uintptr_t;
 
+// How far a popup's drop shadow lies right of and below the popup.
+constexpr int kDropShadowOffset = 5;
+
 enum MouseButton : int { kLeftButton = 1, kRightButton = 2, kMiddleButton = 4 };
 enum ShiftState : int { kShiftKey = 1, kCtrlKey = 2, kAltKey = 4 };
 

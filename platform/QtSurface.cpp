@@ -184,6 +184,8 @@ QtSurface::QtSurface(const QtHost& host, QWidget* parent)
 }
 
 QtSurface::~QtSurface() {
+  // The owner is going away: hiding the window must not call back into it.
+  events = {};
   delete shadow_.data();
   // The widget may already be gone with its parent window.
   if (widget_) {
@@ -474,7 +476,10 @@ void QtSurface::ApplyMask() {
 
 void QtSurface::SetDropShadow(bool on) {
   dropShadow_ = on;
-  if (!on) HideShadow();
+  if (!on)
+    HideShadow();
+  else if (widget_ && widget_->isVisible())
+    ShowShadow();
 }
 
 void QtSurface::ShowShadow() {

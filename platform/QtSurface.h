@@ -108,7 +108,7 @@ class QtSurface : public drawing::Surface {
 
   // How far the drawn shadow lies right of and below the popup, and how
   // many pixels of it fade towards its edges.
-  static constexpr int kShadowOffset = 5;
+  static constexpr int kShadowOffset = drawing::kDropShadowOffset;
   static constexpr int kShadowSoftness = 4;
 
  private:

@@ -118,13 +118,13 @@ struct TrayProperties {
             "BorderStyle", std::int32_t{1},
             [](const Tray& t) { return drawing::PropertyValue(std::int32_t{t.surface_->BorderStyle()}); },
             [](Tray& t, const drawing::PropertyValue& v) {
-              t.surface_->SetBorderStyle(static_cast<std::int16_t>(std::get<std::int32_t>(v)));
+              if (const auto value = drawing::StoredInt16(std::get<std::int32_t>(v))) t.surface_->SetBorderStyle(*value);
             }),
         Forwarded(
             "Appearance", std::int32_t{1},
             [](const Tray& t) { return drawing::PropertyValue(std::int32_t{t.surface_->Appearance()}); },
             [](Tray& t, const drawing::PropertyValue& v) {
-              t.surface_->SetAppearance(static_cast<std::int16_t>(std::get<std::int32_t>(v)));
+              if (const auto value = drawing::StoredInt16(std::get<std::int32_t>(v))) t.surface_->SetAppearance(*value);
             }),
         Forwarded(
             "TrCvetFon", AsInt(drawing::kButtonFace),

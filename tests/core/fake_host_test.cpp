@@ -180,3 +180,32 @@ TEST(FakeHost, CreatesHiddenSurfacesAndCountsWhatItIsAsked) {
 }
 
 }  // namespace
+
+TEST(FakeHost, TheWindowUnderAPointFollowsShapesKeysAndShadows) {
+  fakes::FakeHost host;
+  auto back = host.CreateSurface(nullptr);
+  back->Move(0, 0, 200, 200);
+  back->SetVisible(true);
+  auto popup = host.CreateSurface(back.get());
+  popup->Move(50, 60, 40, 30);
+  popup->SetBackColor(0x00FFFFFF);
+  popup->Cls();
+  popup->FilledBox(10, 10, 19, 19, 0x00000001);
+  drawing::Region shape(40, 30);
+  for (int y = 0; y < 30; ++y) shape.IncludeSpan(y, y < 3 ? 3 : 0, 40);
+  popup->SetWindowShape(shape);
+  popup->SetDropShadow(true);
+  popup->LiftToDesktop();
+  popup->SetLayered(255, 0x00000001);
+  popup->SetVisible(true);
+  const auto at = [&host](int x, int y) { return host.WindowFromPoint({x, y}); };
+  EXPECT_EQ(at(70, 80), popup->hWnd());
+  EXPECT_EQ(at(51, 61), back->hWnd());  // the cut corner
+  EXPECT_EQ(at(67, 77), back->hWnd());  // a key pixel with no shadow on it
+  EXPECT_EQ(at(61, 71), popup->hWnd());  // a key pixel the shadow shows through
+  EXPECT_EQ(at(92, 80), popup->hWnd());  // the shadow counts as the popup
+  EXPECT_EQ(at(96, 80), back->hWnd());
+  EXPECT_EQ(at(500, 500), fakes::FakeHost::kForeignWindow);
+  popup->SetVisible(false);
+  EXPECT_EQ(at(70, 80), back->hWnd());
+}

@@ -10,6 +10,7 @@
 
 #include "controls/slider/Hscroll.h"
 #include "controls/slider/SliderPainter.h"
+#include "drawing/DesignFile.h"
 #include "tests/fakes/FakeHost.h"
 
 namespace {
@@ -154,6 +155,17 @@ TEST_F(SliderTest, WritingFollowsTheFixedOrderAndSharesTheSkins) {
   EXPECT_EQ(copy.SmallChange(), 2);
   EXPECT_EQ(copy.BackColor(), drawing::kButtonFace);
   EXPECT_EQ(copy.PicSMove(), skins[5]);
+}
+
+TEST_F(SliderTest, TheTrackShowsItsFixedPictureAtTheTopLeftAndBackColorBeyond) {
+  static constexpr std::uint32_t kStrip = drawing::ToPixel(0x002D2D2D);
+  const drawing::Design design = drawing::Design::Parse(
+      "[Hscroll2]\nBackColor = 0x00404040\n[Hscroll2.Volum]\nPicture = picture(\"track\")\n",
+      [](const std::string&) { return std::make_shared<drawing::Image>(150, 17, kStrip); });
+  control.ReadDesign(design, "Hscroll2");
+  control.Surface().Move(0, 0, 183, 20);  // a track 149 x 20
+  EXPECT_EQ(Track().PixelAt(148, 16), kStrip);
+  EXPECT_EQ(Track().PixelAt(148, 17), drawing::ToPixel(kTrackColour));
 }
 
 // ---- layout ----

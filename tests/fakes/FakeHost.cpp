@@ -61,8 +61,7 @@ drawing::WindowHandle FakeHost::WindowFromPoint(drawing::ScreenPoint point) cons
       top += fp->Top();
       p = fp->Lifted() ? nullptr : fp->Parent();
     }
-    if (shown && point.x >= left && point.y >= top && point.x < left + s->Width() && point.y < top + s->Height())
-      return s->hWnd();
+    if (shown && s->WindowHolds(point.x - left, point.y - top)) return s->hWnd();
   }
   return kForeignWindow;
 }

@@ -43,9 +43,10 @@ class FakeHost : public drawing::HostServices {
   // Copies from `screen` (its pixel (0, 0) is screen point (0, 0)); pixels
   // outside it are black. False when screenReadable is off.
   bool CaptureScreen(drawing::ScreenRect rect, drawing::Image& out) const override;
-  // windowAt when set, else the visible surface whose screen rectangle holds
-  // the point (top-level ones at their Left/Top, children inside their
-  // parent's), newest first, else kForeignWindow.
+  // windowAt when set, else the visible surface whose window holds the
+  // point (top-level ones at their Left/Top, children inside their
+  // parent's; shapes, colour keys and drop shadows as the Qt host sees
+  // them), newest first, else kForeignWindow.
   drawing::WindowHandle WindowFromPoint(drawing::ScreenPoint point) const override;
   int AsyncMouseButtons() const override { return buttonsHeld; }
 

@@ -177,6 +177,19 @@ void FakeSurface::DoubleClickMouse(int button, int shift, double x, double y) {
   if (events.doubleClick) events.doubleClick(button, shift, x, y);
 }
 
+bool FakeSurface::WindowHolds(int x, int y) const {
+  const auto body = [this](int px, int py) {
+    if (px < 0 || py < 0 || px >= width_ || py >= height_) return false;
+    if (!shape_.Empty() && !shape_.Contains(px, py)) return false;
+    const int b = BorderWidth();
+    const int ix = px - b, iy = py - b;
+    const bool onImage = ix >= 0 && iy >= 0 && ix < image_.Width() && iy < image_.Height();
+    return !(layered_ && onImage && image_.At(ix, iy) == drawing::ToPixel(Resolve(layeredKey_)));
+  };
+  if (body(x, y)) return true;
+  return lifted_ && dropShadow_ && body(x - drawing::kDropShadowOffset, y - drawing::kDropShadowOffset);
+}
+
 bool FakeSurface::SetLayered(std::uint8_t alpha, drawing::Colour key) {
   layered_ = true;
   layeredAlpha_ = alpha;

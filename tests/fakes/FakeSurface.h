@@ -134,6 +134,11 @@ class FakeSurface : public drawing::Surface {
   std::uint8_t LayeredAlpha() const { return layeredAlpha_; }
   drawing::Colour LayeredKey() const { return layeredKey_; }
   bool DropShadow() const { return dropShadow_; }
+  // Whether a point in the surface's outer coordinates belongs to its
+  // window as a window system sees it: inside the rectangle and the shape,
+  // not on a pixel of the colour key; or, for a lifted surface with a drop
+  // shadow, on the shadow.
+  bool WindowHolds(int x, int y) const;
 
   // Called from the destructor (the fake host forgets the surface).
   std::function<void()> onDestroyed;

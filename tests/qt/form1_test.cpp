@@ -15,6 +15,7 @@
 #include "controls/slider/Hscroll.h"
 #include "controls/tree/Tray.h"
 #include "platform/Browser.h"
+#include "platform/QtHost.h"
 #include "platform/QtSurface.h"
 #include "platform/StandardControls.h"
 #include "reader/Form1.h"
@@ -147,6 +148,21 @@ TEST_F(Form1Test, ACleanStartPrintsNothing) {
   }
   qInstallMessageHandler(previous);
   EXPECT_EQ(messages, std::vector<std::string>{});
+}
+
+TEST_F(Form1Test, TheBrowserAndTheTreeAreWindowsOfTheirOwnUnderThePointer) {
+  WriteFile(reader::BookPath(app_), reader::SerializeBook(SampleStore()));
+  auto form = Open();
+  QCoreApplication::processEvents();
+  platform::QtHost host;
+  const auto centre = [](const QWidget& w) {
+    const QPoint p = w.mapToGlobal(w.rect().center());
+    return drawing::ScreenPoint{p.x(), p.y()};
+  };
+  const QWidget& browser = form->WebBrowser1();
+  EXPECT_EQ(host.WindowFromPoint(centre(browser)), reinterpret_cast<drawing::WindowHandle>(&browser));
+  const auto& tree = static_cast<platform::QtSurface&>(form->Tray1().Surface());
+  EXPECT_EQ(host.WindowFromPoint(centre(*tree.Widget())), tree.hWnd());
 }
 
 TEST_F(Form1Test, MissingOrDamagedBookStillOpens) {
