@@ -194,7 +194,11 @@ Tray::Tray(const drawing::ControlSite& site, drawing::Surface* parent)
   WireInput();
 }
 
-Tray::~Tray() = default;
+Tray::~Tray() {
+  // The parts go before the surface: nothing it reports while it goes may
+  // reach them.
+  surface_->events = drawing::SurfaceEvents{};
+}
 
 void Tray::PoluchiSpisok(const std::string& text) {
   barSurface_->SetVisible(false);

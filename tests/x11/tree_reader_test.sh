@@ -5,7 +5,7 @@
 # to tmp.html, and a wheel notch turned over another program's window moves
 # the rows by the tree's scroll step (SHagScrl, 25 px). The script starts its
 # own Xvfb (the server picks a free display); without Xvfb it uses $DISPLAY.
-# TREE_SHOT=file.png keeps a screenshot of the opened tree.
+# TREE_SHOT=file.png keeps a screenshot of the opened, scrolled tree.
 # Exit 77: no X server, or no xdotool or ImageMagick.
 set -euo pipefail
 bin="$1"
@@ -95,7 +95,6 @@ done
 # Every section open: the first section's pages follow its row.
 [ "${rows[0]}" = "${closed[0]}" ] || fail "the first section row moved"
 [ "${#rows[@]}" -gt $((sections + last_pages)) ] || fail "the other sections did not open"
-[ -n "${TREE_SHOT:-}" ] && import -window root "$TREE_SHOT"
 
 # The first page of the first section: its page number is the entry's
 # second field, which the outline shows in brackets after the name.
@@ -144,5 +143,6 @@ differing=$(compare -metric AE "$work/b.png" "$work/a.png" null: 2>&1 || true)
 convert "$work/before.png" +repage -crop "${rowsW}x${keep}+0+0" +repage "$work/b0.png"
 moved=$(compare -metric AE "$work/b0.png" "$work/a.png" null: 2>&1 || true)
 [ "$moved" != 0 ] || fail "the rows did not move at all"
+[ -z "${TREE_SHOT:-}" ] || import -window root "$TREE_SHOT"
 kill -0 "$pid" || fail "the reader did not keep running"
 echo "sections open on a click, a page row shows its page, a notch elsewhere scrolls by 25 px"
