@@ -35,6 +35,7 @@ void TextMetrics::FontSelected() {
       return;
     }
   if (fonts_.size() >= kMaxFonts) {
+    keyBase_ += static_cast<std::int32_t>(fonts_.size());
     fonts_.clear();
     ResetEntries();
   }

@@ -30,6 +30,11 @@ class TextMetrics {
   // Call after changing the surface's font.
   void FontSelected();
 
+  // A number for the surface's current font that no other font is ever
+  // given while this object lives; -1 when measurements are not remembered.
+  // A row that keeps its edge with this key need not ask again.
+  std::int32_t FontKey() const { return caching_ && currentFont_ >= 0 ? keyBase_ + currentFont_ : -1; }
+
   // Height of "A" in the surface's current font.
   double HeightOfA() {
     if (caching_ && currentFont_ >= 0) {
@@ -82,6 +87,7 @@ class TextMetrics {
   bool caching_ = true;
   std::vector<FontEntry> fonts_;
   int currentFont_ = -1;
+  std::int32_t keyBase_ = 0;
   std::vector<WidthCache> widths_;
   std::vector<FitCache> fits_;
   std::string plain_;

@@ -58,6 +58,8 @@ struct Tray::Frame {
   bool pitchWhole = false;  // the row pitch rounds the same at every y
   std::int32_t pitch = 0;
   const drawing::Font* checkedFont = nullptr;  // a look font already checked against the surface's
+  bool fontChanged = true;
+  std::int32_t fontKey = -1;
   std::function<drawing::Colour(drawing::Colour)> resolve;
 };
 
@@ -159,8 +161,22 @@ void Tray::LayOutRow(Frame& f, std::int32_t e, RowLayout& item, const RowLayout&
       RowFont(look_.FontShapka, look_.FontElement, look_.FontElementVibran, item.Level, selected);
   // The answer for a font only changes when the surface's font does.
   if (&wanted != f.checkedFont) {
-    if (FontNeedsReplacing(surface_->GetFont(), wanted)) SelectFont(wanted);
+    if (FontNeedsReplacing(surface_->GetFont(), wanted)) {
+      SelectFont(wanted);
+      f.fontChanged = true;
+    }
     f.checkedFont = &wanted;
+  }
+  if (f.fontChanged) {
+    // Row height and pitch follow the font; between changes they are the
+    // same for every row.
+    f.fontChanged = false;
+    f.fontKey = metrics_.FontKey();
+    f.heightOfA = metrics_.HeightOfA();
+    f.rowHeight = drawing::RoundHalfEven(f.heightOfA + look_.TrVisotaPlanki);
+    const double pitch = f.heightOfA + look_.TrVisotaPlanki + look_.TrOtstMegPodRazdel;
+    f.pitchWhole = std::fabs(pitch - std::trunc(pitch)) != 0.5;
+    if (f.pitchWhole) f.pitch = drawing::RoundHalfEven(pitch);
   }
   if (item.Level == 0) f.y = drawing::CheckedAdd(f.y, look_.TrOtstMegRazdel);
 
@@ -192,18 +208,16 @@ void Tray::LayOutRow(Frame& f, std::int32_t e, RowLayout& item, const RowLayout&
   }
   f.y = drawing::CheckedAdd(item.RowTop, f.halfGap);
 
-  const double heightOfA = metrics_.HeightOfA();
-  if (heightOfA != f.heightOfA) {
-    f.heightOfA = heightOfA;
-    f.rowHeight = drawing::RoundHalfEven(heightOfA + look_.TrVisotaPlanki);
-    const double pitch = heightOfA + look_.TrVisotaPlanki + look_.TrOtstMegPodRazdel;
-    f.pitchWhole = std::fabs(pitch - std::trunc(pitch)) != 0.5;
-    if (f.pitchWhole) f.pitch = drawing::RoundHalfEven(pitch);
-  }
+  const double heightOfA = f.heightOfA;
   item.RowHeight = f.rowHeight;
   TreeItem& record = items[static_cast<std::size_t>(e)];
-  item.TextRight = metrics_.NameRight(static_cast<std::size_t>(e), record.Texts[1],
-                                      drawing::CheckedAdd(item.TextLeft, look_.TrOtstSleva));
+  const std::int32_t nameOffset = drawing::CheckedAdd(item.TextLeft, look_.TrOtstSleva);
+  const std::int32_t fontKey = f.fontKey;
+  if (fontKey < 0 || item.rightFont != fontKey || item.rightOffset != nameOffset) {
+    item.TextRight = metrics_.NameRight(static_cast<std::size_t>(e), record.Texts[1], nameOffset);
+    item.rightFont = fontKey;
+    item.rightOffset = nameOffset;
+  }
   if (item != before) StoreLayout(item, record);
   const long long top = item.RowTop;
   if (top <= static_cast<long long>(f.value) + f.height && top + item.RowHeight >= f.value) {
