@@ -12,17 +12,19 @@
 namespace tree {
 
 struct TreeItem {
-  std::int32_t Parent = 0;            // 0 for level-0 entries too (ambiguous with entry 0; nothing reads it)
-  std::vector<std::string> Path;      // decimal indices of the ancestors at levels 0..Level, then this entry
+  // The fields every repaint reads and writes for every visible entry come
+  // first, so that laying out a long list touches one cache line per entry.
   std::int32_t Level = 0;
-  std::array<std::string, 10> Texts;  // [0] name path joined with "/", [1] display name, [2..9] fields 1..8
-  bool HasChildren = false;           // a section; an entry is recognised as one only by its children
+  bool HasChildren = false;  // a section; an entry is recognised as one only by its children
   bool IsOpen = false;
   std::int32_t AnimState = 0;  // 0 not yet placed, 1 sliding, 2 placed
   std::int32_t RowTop = 0;
   std::int32_t TextLeft = 0;
   std::int32_t TextRight = 0;
   std::int32_t RowHeight = 0;
+  std::int32_t Parent = 0;            // 0 for level-0 entries too (ambiguous with entry 0; nothing reads it)
+  std::vector<std::string> Path;      // decimal indices of the ancestors at levels 0..Level, then this entry
+  std::array<std::string, 10> Texts;  // [0] name path joined with "/", [1] display name, [2..9] fields 1..8
 };
 
 // The table a single list may produce. Every entry repeats its ancestors'

@@ -156,7 +156,13 @@ Tray::Tray(const drawing::ControlSite& site, drawing::Surface* parent)
       barSurface_(site.services->CreateSurface(surface_.get())),
       balloonFace_(site.services->CreateSurface(surface_.get())),
       bar_(std::make_unique<scrollbar::VerticalScroll>(*barSurface_, innerSite_)),
-      balloon_(std::make_unique<balloon::PodskazV>(*balloonFace_, innerSite_)) {
+      balloon_(std::make_unique<balloon::PodskazV>(*balloonFace_, innerSite_)),
+      pe1_(site.services->CreateSurface(surface_.get())),
+      pe2_(site.services->CreateSurface(surface_.get())),
+      timer1_(site.services->CreateTimer()),
+      timer2_(site.services->CreateTimer()),
+      timer3_(site.services->CreateTimer()),
+      metrics_(*surface_) {
   // A new tree: its own values start as TrayLook declares them, the fonts
   // as the host's; the forwarded ones keep what the parts start with.
   look_.FontShapka = look_.FontElement = look_.FontElementVibran = site.services->AmbientFont();
@@ -172,14 +178,33 @@ Tray::Tray(const drawing::ControlSite& site, drawing::Surface* parent)
   bar_->ScrolShow = [this] {
     if (!barSurface_->Visible()) barSurface_->SetVisible(true);
   };
-  surface_->events.resized = [this] { OnResize(); };
+  // The strip boxes hold one row at a time; painting grows them to the
+  // tallest row it copies.
+  pe1_->SetVisible(false);
+  pe2_->SetVisible(false);
+  timer1_->SetInterval(10);
+  timer2_->SetInterval(100);
+  timer3_->SetInterval(50);
+  timer1_->tick = [this] { Lina(); };
+  timer2_->tick = [this] { OnHintTick(); };
+  timer3_->tick = [this] {
+    timer3_->SetEnabled(false);
+    Lina();
+  };
+  WireInput();
 }
 
-Tray::~Tray() = default;
+Tray::~Tray() {
+  // The parts go before the surface: nothing it reports while it goes may
+  // reach them.
+  surface_->events = drawing::SurfaceEvents{};
+}
 
 void Tray::PoluchiSpisok(const std::string& text) {
   barSurface_->SetVisible(false);
   SetVibran(-1);
+  metrics_.ResetEntries();
+  rowsStale_ = true;
   model_.PoluchiSpisok(text, look_.TrVipodaPerviy);
   Lina();
 }
@@ -199,28 +224,10 @@ void Tray::RRscrfoll() {
   if (drawing::RegisterWheelTarget(*bar_)) site_.services->SubclassWheelWindow(*barSurface_);
 }
 
-void Tray::OnResize() {
-  barSurface_->Move(surface_->ScaleWidth() - barSurface_->Width(), 0, barSurface_->Width(),
-                    surface_->ScaleHeight());
-  Lina();
-}
-
 void Tray::PaintBackground() {
   const drawing::Colour fon = site_.services->ResolveColour(surface_->BackColor());
   drawing::GradientRect(surface_->Pixels(), drawing::ShiftColour(fon, true, -kBackgroundShade), fon, 0, 0,
                         surface_->ScaleWidth(), surface_->ScaleHeight(), 0);
-}
-
-void Tray::Lina() {
-  surface_->SetAutoRedraw(true);
-  surface_->Cls();
-  try {
-    PaintBackground();
-  } catch (const drawing::OverflowError&) {
-    // A surface too large for 32-bit coordinates keeps its plain background.
-  }
-  surface_->SetAutoRedraw(false);
-  surface_->Refresh();
 }
 
 // Setters: store, then tell the host; none of them repaints.

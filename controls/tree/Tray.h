@@ -6,9 +6,12 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "controls/balloon/PodskazV.h"
 #include "controls/scrollbar/VerticalScroll.h"
+#include "controls/tree/TextMetrics.h"
+#include "controls/tree/TreeLayout.h"
 #include "controls/tree/TreeModel.h"
 #include "drawing/DesignFile.h"
 #include "drawing/HostServices.h"
@@ -72,8 +75,14 @@ class Tray {
   void ScrollM(std::string& nc);
   // Hands the inner scroll bar to the wheel subclassing helper.
   void RRscrfoll();
-  // Full repaint into the retained image.
+  // Full repaint into the retained image: lays out every visible row,
+  // moves sliding rows one frame on, draws the rows in view and hands the
+  // range to the scroll bar.
   void Lina();
+  // The background gradient with another drawing context's pixels blended
+  // over the whole control at constant opacity Prz (clamped to 0..255),
+  // taken from (x, y) of source; kept as the control's picture.
+  void setMeFon(const drawing::PixelView& source, std::int32_t x, std::int32_t y, std::int32_t Prz);
 
   // Properties, in the order they are saved.
   const std::string& Spisok() const { return look_.Spisok; }
@@ -163,6 +172,18 @@ class Tray {
   const TrayLook& Look() const { return look_; }
   std::int32_t LastItemIndex() const { return model_.LastItemIndex(); }
   std::int32_t HotIndex() const { return hotIndex_; }
+  const std::string& HotText() const { return hotText_; }
+  // Element 0 is a placeholder; the visible entries follow in list order.
+  const std::vector<std::int32_t>& VisibleRows() const { return visibleRows_; }
+  double SlideStep() const { return slideStep_; }
+  drawing::Surface& Pe1() { return *pe1_; }
+  drawing::Surface& Pe2() { return *pe2_; }
+  drawing::Timer& Timer1() { return *timer1_; }
+  drawing::Timer& Timer2() { return *timer2_; }
+  drawing::Timer& Timer3() { return *timer3_; }
+  // Text measurements are remembered between repaints (the default); off,
+  // every repaint measures anew. The picture is the same either way.
+  void SetTextCaching(bool on) { metrics_.SetCaching(on); }
 
   // Events, in the control's order.
   std::function<void(float&, float&)> MovTray;
@@ -179,6 +200,23 @@ class Tray {
   void Changed(std::string_view key) const { site_.PropertyChanged(key); }
   void OnResize();
 
+  // Painting (TrayPaint.cpp).
+  struct Frame;
+  void LayOutRow(Frame& frame, std::int32_t e, RowLayout& row, const RowLayout& before);
+  void SyncRowLayouts();
+  void DrawRow(Frame& frame, std::int32_t e, const RowStyle& style);
+  void SelectFont(const drawing::Font& wanted);
+  std::int32_t Available() const;
+  drawing::Colour Plain(drawing::Colour colour) const { return site_.services->ResolveColour(colour); }
+
+  // Interaction (TrayInput.cpp).
+  void WireInput();
+  void OnMouseMove(double x, double y);
+  void OnMouseUp();
+  void OnDoubleClick();
+  void OnHintTick();
+  const TreeItem* ItemAt(std::int32_t index) const;
+
   drawing::ControlSite site_;
   drawing::ControlSite innerSite_;
   std::unique_ptr<drawing::Surface> surface_;
@@ -186,9 +224,23 @@ class Tray {
   std::unique_ptr<drawing::Surface> balloonFace_;
   std::unique_ptr<scrollbar::VerticalScroll> bar_;
   std::unique_ptr<balloon::PodskazV> balloon_;
+  std::unique_ptr<drawing::Surface> pe1_;
+  std::unique_ptr<drawing::Surface> pe2_;
+  std::unique_ptr<drawing::Timer> timer1_;
+  std::unique_ptr<drawing::Timer> timer2_;
+  std::unique_ptr<drawing::Timer> timer3_;
   TreeModel model_;
   TrayLook look_;
+  TextMetrics metrics_;
+  std::vector<std::int32_t> visibleRows_{0};
+  std::vector<RowLayout> rows_;  // mirrors the item table's layout fields
+  bool rowsStale_ = true;
+  double slideStep_ = 1.0;
+  MarkerRect marker_;
   std::int32_t hotIndex_ = -1;
+  std::string hotText_;
+  float mouseX_[2] = {0, 0};
+  float mouseY_[2] = {0, 0};
 };
 
 }  // namespace tree

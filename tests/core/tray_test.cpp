@@ -198,7 +198,11 @@ TEST_F(TrayTest, RRscrfollRegistersTheBarOnce) {
   EXPECT_EQ(drawing::WheelTargetCount(), 1);
   tray.Surface().Move(0, 0, 200, 100);
   tray.VerticalScroll1().SetSHag(10);
-  tray.VerticalScroll1().SetMax(50);
+  // The tree sets the bar's range from its rows: 30 rows of 15 px.
+  std::string list;
+  for (int i = 0; i < 30; ++i) list += "Row\r\n";
+  tray.PoluchiSpisok(list);
+  ASSERT_GT(tray.VerticalScroll1().Max(), 10);
   bool passed = false;
   drawing::WheelWndProc(tray.VerticalScroll1().hWnd(), -120, 0, [&] { passed = true; });
   EXPECT_TRUE(passed);

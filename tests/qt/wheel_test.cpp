@@ -215,6 +215,13 @@ TEST_F(WheelHookTest, RemovingTwiceOrWithoutInstallingIsHarmless) {
   EXPECT_EQ(texts.size(), 1u);
 }
 
+// Sixty top-level rows: far taller than the tree.
+std::string LongContents() {
+  std::string list;
+  for (int i = 0; i < 60; ++i) list += "Row " + std::to_string(i) + "\r\n";
+  return list;
+}
+
 // The main window installs the hook as the last step of its load; each
 // notch reaches the tree's ScrollM through Scrol and moves its bar one step.
 TEST(Form1WheelTest, LoadRoutesNotchesToTheTreeAndUnloadStops) {
@@ -228,8 +235,10 @@ TEST(Form1WheelTest, LoadRoutesNotchesToTheTreeAndUnloadStops) {
   EXPECT_EQ(drawing::WheelTargetCount(), 1);  // the tree's bar, registered at start-up
   scrollbar::VerticalScroll& bar = form.Tray1().VerticalScroll1();
   ASSERT_EQ(bar.SHag(), 25);
-  bar.SetMax(100);
-  bar.SetValue(50, false);
+  // The tree sets its bar's range from its rows: give it a long list.
+  form.Tray1().PoluchiSpisok(LongContents());
+  ASSERT_GE(bar.Max(), 100);
+  bar.SetValue(50, true);
 
   QWheelEvent away = MakeWheel(QPoint(0, 120));
   QSpontaneKeyEvent::setSpontaneous(&away);
@@ -260,8 +269,9 @@ TEST(Form1WheelTest, ANotchOverTheScrollBarMovesItTwice) {
   form.show();
   form.Load();
   scrollbar::VerticalScroll& bar = form.Tray1().VerticalScroll1();
-  bar.SetMax(200);  // shows the bar
-  bar.SetValue(100, false);
+  form.Tray1().PoluchiSpisok(LongContents());  // a range: shows the bar
+  ASSERT_GE(bar.Max(), 200);
+  bar.SetValue(100, true);
   QWidget* barWidget = reinterpret_cast<QWidget*>(bar.hWnd());
   ASSERT_TRUE(barWidget->isVisible());
   const QPointF inWindow = barWidget->mapTo(&form, QPointF(barWidget->width() / 2.0, barWidget->height() / 2.0));

@@ -1,0 +1,149 @@
+// One full repaint of the contents tree on a real Qt surface, offscreen:
+// the book's size (139 entries, every name shortened at the design width
+// of 371 px) and a 10,000-entry list at the same view height, each with the
+// text measurements remembered between repaints and done anew every time.
+// The two ways must give the same picture; the run stops with an error if
+// they do not.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QFile>
+#include <memory>
+#include <vector>
+#include <string>
+
+#include "controls/tree/Tray.h"
+#include "platform/QtHost.h"
+#include "platform/QtSurface.h"
+
+namespace {
+
+constexpr int kWidth = 371;
+constexpr int kViewHeight = 600;
+
+drawing::PicturePtr LoadPicture(const char* name) {
+  QFile file(QStringLiteral(PICTURE_DIR "/") + QString::fromLatin1(name));
+  if (!file.open(QIODevice::ReadOnly)) return nullptr;
+  return platform::DecodePicture(file.readAll());
+}
+
+// Sections of ten pages each; every name is far wider than the tree.
+std::string ContentsList(int entries) {
+  std::string list;
+  int page = 1;
+  for (int i = 0; i < entries; ++i) {
+    const bool section = i % 11 == 0 && i + 1 < entries;
+    if (section)
+      list += "Раздел " + std::to_string(i / 11 + 1) + ". Знаки и тексты в истории культуры и языкознания";
+    else
+      list += "\t" + std::to_string(page) + "-bet Глава о знаках, текстах и их толковании в русской традиции";
+    list += '\0';
+    list += '\0';
+    list += std::to_string(section ? 0 : page++);
+    list += "\r\n";
+  }
+  return list;
+}
+
+struct Tree {
+  platform::QtHost host;
+  std::unique_ptr<tree::Tray> tray;
+
+  explicit Tree(int entries) {
+    tray = std::make_unique<tree::Tray>(drawing::ControlSite{&host, nullptr, {}}, nullptr);
+    tree::Tray& t = *tray;
+    const drawing::Font arial{"Arial", 9, 204, 400};
+    t.SetBorderStyle(0);
+    t.SetAppearance(0);
+    t.SetTrCvetText(0x00C0C0C0);
+    t.SetTrCvetTextVb(0x00FFFFFF);
+    t.SetFontShapka(arial);
+    t.SetFontElement(arial);
+    t.SetFontElementVibran(arial);
+    t.SetTrVisotaPlanki(9);
+    t.SetTrOtstSleva(15);
+    t.SetTrOtstMegRazdel(2);
+    t.SetTrCvetRazdel(0x00373533);
+    t.SetTrCvetRazdelVb(0x00808000);
+    t.SetTrCvetPodRazdel(0x00373533);
+    t.SetColorRamki(2);
+    t.SetTrOtstMegPodRazdel(2);
+    t.SetColorMenuCvRazn(255);
+    t.SetSHagScrl(25);
+    t.SetTrCvetPodRazdelVb(0x00808080);
+    t.SetTrCvetFon(0x00373533);
+    t.SetPicFolderUp(LoadPicture("folder_closed.png"));
+    t.SetPicFolderOpen(LoadPicture("folder_open.png"));
+    t.SetPicFileUp(LoadPicture("page.png"));
+    t.Surface().Move(0, 0, kWidth, kViewHeight);
+    t.PoluchiSpisok(ContentsList(entries));
+    // Every section open and every row placed, a page selected.
+    OpenAll();
+    t.SetVibran(3);
+  }
+
+  // Opens every section the way a reader does, with a click on its row,
+  // from the last to the first so that rows above a click never move, then
+  // lets the rows slide into place.
+  void OpenAll() {
+    tree::Tray& t = *tray;
+    const std::vector<tree::TreeItem>& items = t.Model().Items();
+    for (std::size_t i = items.size(); i-- > 0;) {
+      if (!items[i].HasChildren || items[i].IsOpen) continue;
+      t.VerticalScroll1().SetValue(items[i].RowTop, true);
+      const double y = items[i].RowTop - t.VerticalScroll1().Value() + 5;
+      t.Surface().events.mouseMove(0, 0, 100, y);
+      t.Surface().events.mouseUp(drawing::kLeftButton, 0, 100, y);
+    }
+    t.VerticalScroll1().SetValue(0, true);
+    for (int frame = 0; frame < 1000 && t.Timer1().Enabled(); ++frame) t.Lina();
+  }
+
+  QImage Picture() const { return static_cast<platform::QtSurface&>(tray->Surface()).Image().copy(); }
+};
+
+void Repaint(benchmark::State& state, int entries, bool caching) {
+  Tree t(entries);
+  t.tray->SetTextCaching(caching);
+  t.tray->Lina();
+  for (auto _ : state) t.tray->Lina();
+  state.counters["rows"] = static_cast<double>(t.tray->VisibleRows().size() - 1);
+
+  // The same repaint the other way must give the same pixels.
+  const QImage mine = t.Picture();
+  t.tray->SetTextCaching(!caching);
+  t.tray->Lina();
+  const QImage other = t.Picture();
+  long long differing = 0;
+  for (int y = 0; y < mine.height(); ++y)
+    for (int x = 0; x < mine.width(); ++x) differing += mine.pixel(x, y) != other.pixel(x, y);
+  state.counters["pixels_differing"] = static_cast<double>(differing);
+  if (differing != 0 || mine.size() != other.size()) state.SkipWithError("cached and plain repaints differ");
+}
+
+// A new list: parsing and the first repaint, every visible name measured
+// once (sections start closed).
+void NewList(benchmark::State& state, int entries) {
+  Tree t(entries);
+  const std::string list = ContentsList(entries);
+  for (auto _ : state) t.tray->PoluchiSpisok(list);
+  state.counters["rows"] = static_cast<double>(t.tray->VisibleRows().size() - 1);
+}
+
+BENCHMARK_CAPTURE(Repaint, book_139_cached, 139, true)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Repaint, book_139_plain, 139, false)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Repaint, list_10000_cached, 10000, true)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(NewList, book_139, 139)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(NewList, list_10000, 10000)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,148 @@
+#!/usr/bin/env bash
+# The built reader's contents tree under a real X server, driven by xdotool
+# as a reader's hand would: a click on a section row opens it and its pages
+# slide in, a click on a page row writes that page (in the window's colours)
+# to tmp.html, and a wheel notch turned over another program's window moves
+# the rows by the tree's scroll step (SHagScrl, 25 px). The script starts its
+# own Xvfb (the server picks a free display); without Xvfb it uses $DISPLAY.
+# TREE_SHOT=file.png keeps a screenshot of the opened, scrolled tree.
+# Exit 77: no X server, or no xdotool or ImageMagick.
+set -euo pipefail
+bin="$1"
+for tool in xdotool import compare display convert; do
+  command -v "$tool" >/dev/null || { echo "$tool is not installed: skipped."; exit 77; }
+done
+
+work=$(mktemp -d)
+pid= xvfb= foreign=
+cleanup() {
+  for p in "$pid" "$foreign" "$xvfb"; do
+    [ -n "$p" ] && { kill "$p" 2>/dev/null || true; wait "$p" 2>/dev/null || true; }
+  done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+if command -v Xvfb >/dev/null; then
+  Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp 5>"$work/display" 2>"$work/xvfb.log" &
+  xvfb=$!
+  for _ in $(seq 1 200); do
+    [ -s "$work/display" ] && break
+    kill -0 "$xvfb" 2>/dev/null || { echo "Xvfb did not start: skipped."; cat "$work/xvfb.log"; exit 77; }
+    sleep 0.05
+  done
+  [ -s "$work/display" ] || { echo "Xvfb gave no display: skipped."; exit 77; }
+  export DISPLAY=":$(head -1 "$work/display")"
+fi
+[ -n "${DISPLAY:-}" ] || { echo "No X display: skipped."; exit 77; }
+mkdir -m 700 "$work/runtime"
+if [ "$(id -u)" = 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
+XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb \
+  QT_LOGGING_RULES="qt.webenginecontext.info=false;js.*=false" "$bin/reader" >"$work/log" 2>&1 &
+pid=$!
+page="$work/runtime/tmp.html"
+
+fail() { echo "FAIL: $*"; echo "--- reader output:"; tail -20 "$work/log"; exit 1; }
+
+main=
+for _ in $(seq 1 300); do
+  main=$(xdotool search --maxdepth 1 --onlyvisible --pid "$pid" --name '^Form1$' 2>/dev/null | head -1 || true)
+  [ -n "$main" ] && [ -s "$page" ] && break
+  kill -0 "$pid" 2>/dev/null || fail "the reader exited early"
+  sleep 0.1
+done
+[ -n "$main" ] || fail "no main window after 30 s"
+eval "$(xdotool getwindowgeometry --shell "$main")"
+winX=$X winY=$Y
+# The contents tree: left edge, 371 px wide; the window lays it out level
+# with the page view, 64 px down and as tall as the view (over 500 px).
+treeX=$winX treeY=$((winY + 64)) treeW=371 treeH=480
+hx=$((treeX + 120))
+sleep 1
+
+# Centres of the tree's text lines, top down: bands of screen rows holding
+# light pixels (names are drawn light on the dark tree).
+row_centres() {
+  import -window root -crop "$((treeW - 40))x${treeH}+$((treeX + 4))+${treeY}" -depth 8 "rgb:$work/tree.rgb"
+  od -An -v -tu1 -w$(( (treeW - 40) * 3 )) "$work/tree.rgb" | awk -v top="$treeY" '
+    { lit = 0
+      for (i = 1; i + 2 <= NF; i += 3) if ($i > 150 && $(i + 1) > 150 && $(i + 2) > 150) { lit = 1; break }
+      y = NR - 1
+      if (lit && start < 0) start = y
+      if (!lit && start >= 0) { print top + int((start + y - 1) / 2); start = -1 } }
+    BEGIN { start = -1 }'
+}
+click_at() { xdotool mousemove "$1" "$2" click 1; }
+
+# The book's outline: sections and the pages under each, in order.
+"$bin/bookpack" contents "$bin/Data.dat" >"$work/outline"
+sections=$(grep -vc '^ ' "$work/outline" || true)
+mapfile -t closed < <(row_centres)
+[ "${#closed[@]}" -eq "$sections" ] || fail "expected $sections section rows, saw ${#closed[@]}"
+
+# The last section first: rows above a click never move, so every section
+# row is still where it was. The first click adds exactly the last section's
+# pages below it; later ones push rows out of view.
+last_pages=$(awk '!/^ /{n = 0; next} {n++} END {print n}' "$work/outline")
+for ((s = sections - 1; s >= 0; s--)); do
+  click_at "$hx" "${closed[$s]}"
+  sleep 1.2  # the pages slide in
+  mapfile -t rows < <(row_centres)
+  if [ "$s" -eq $((sections - 1)) ]; then
+    [ "${#rows[@]}" -eq $((sections + last_pages)) ] ||
+      fail "the last section did not open: ${#rows[@]} rows, expected $((sections + last_pages))"
+  fi
+done
+# Every section open: the first section's pages follow its row.
+[ "${rows[0]}" = "${closed[0]}" ] || fail "the first section row moved"
+[ "${#rows[@]}" -gt $((sections + last_pages)) ] || fail "the other sections did not open"
+
+# The first page of the first section: its page number is the entry's
+# second field, which the outline shows in brackets after the name.
+number=$(sed -n '2s/.*\[\([0-9]*\)\].*/\1/p' "$work/outline")
+[ -n "$number" ] || fail "the outline's second entry names no page"
+click_at "$hx" "${rows[1]}"
+"$bin/bookpack" extract "$bin/Data.dat" "$number" |
+  LC_ALL=C sed -e 's/background-color:#fff5d2/background-color:#E0E0E0/g' \
+               -e 's/background: #83776e/background:#FFFFFF/g' \
+               -e "s/'Calibri'; color:#000000/'Calibri'; color:#042640/g" \
+               -e "s/'Times New Roman'; color:#000000/'Times New Roman'; color:#042640/g" >"$work/expected"
+shown=
+for _ in $(seq 1 100); do
+  if cmp -s "$work/expected" <(LC_ALL=C sed -e '' "$page"); then shown=1; break; fi
+  sleep 0.05
+done
+[ -n "$shown" ] || fail "tmp.html does not hold page $number after a click on its row"
+echo "a click on the first page row showed page $number"
+
+# Another program's window below the reader; a notch turned over it.
+convert -size 200x120 xc:gray50 "$work/foreign.png"
+display -geometry +900+800 "$work/foreign.png" &
+foreign=$!
+fwin=
+for _ in $(seq 1 100); do
+  fwin=$(xdotool search --onlyvisible --name 'foreign' 2>/dev/null | head -1 || true)
+  [ -n "$fwin" ] && break
+  sleep 0.1
+done
+[ -n "$fwin" ] || fail "the foreign window did not appear"
+xdotool mousemove 1000 860
+sleep 0.5
+under=$(xdotool getmouselocation --shell | sed -n 's/^WINDOW=//p')
+[ "$under" != "$main" ] || fail "the pointer is over the reader, not another window"
+import -window root -crop "${treeW}x${treeH}+${treeX}+${treeY}" "$work/before.png"
+xdotool click 5
+sleep 0.5
+import -window root -crop "${treeW}x${treeH}+${treeX}+${treeY}" "$work/after.png"
+# Rows moved up by exactly 25 px: the lower part before is the upper part
+# after (left of the scroll bar, whose thumb moves too).
+keep=$((treeH - 25 - 30)) rowsW=$((treeW - 12))
+convert "$work/before.png" +repage -crop "${rowsW}x${keep}+0+25" +repage "$work/b.png"
+convert "$work/after.png" +repage -crop "${rowsW}x${keep}+0+0" +repage "$work/a.png"
+differing=$(compare -metric AE "$work/b.png" "$work/a.png" null: 2>&1 || true)
+[ "$differing" = 0 ] || fail "a notch over another window did not move the rows by 25 px ($differing pixels differ)"
+convert "$work/before.png" +repage -crop "${rowsW}x${keep}+0+0" +repage "$work/b0.png"
+moved=$(compare -metric AE "$work/b0.png" "$work/a.png" null: 2>&1 || true)
+[ "$moved" != 0 ] || fail "the rows did not move at all"
+[ -z "${TREE_SHOT:-}" ] || import -window root "$TREE_SHOT"
+kill -0 "$pid" || fail "the reader did not keep running"
+echo "sections open on a click, a page row shows its page, a notch elsewhere scrolls by 25 px"
