@@ -332,7 +332,11 @@ void Browser::Navigate(const QString& address) {
     return;
   }
   SetShownFile(CleanLocalPath(url));
-  load(PageUrl(shown_file_));
+  // The query tells one showing of the page file from the next, so the
+  // engine opens each new page at its top instead of reloading in place.
+  QUrl page = PageUrl(shown_file_);
+  page.setQuery(url.query(QUrl::FullyEncoded), QUrl::StrictMode);
+  load(page);
 }
 
 void Browser::SetShownFile(const QString& clean_path) {
