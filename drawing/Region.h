@@ -2,6 +2,8 @@
 // A window shape in the window's own pixels: which pixels belong to the
 // window. Kept as a plain mask so that a shape can be computed and tested
 // without a window system; the platform turns it into its own region.
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -27,7 +29,9 @@ class Region {
     if (y < 0 || y >= height_) return;
     if (x0 < 0) x0 = 0;
     if (x1 > width_) x1 = width_;
-    for (int x = x0; x < x1; ++x) inside_[static_cast<std::size_t>(y) * width_ + x] = 1;
+    if (x0 >= x1) return;
+    const auto row = inside_.begin() + static_cast<std::ptrdiff_t>(y) * width_;
+    std::fill(row + x0, row + x1, std::uint8_t{1});
   }
 
  private:

@@ -197,14 +197,21 @@ bool QtHost::CaptureScreen(drawing::ScreenRect rect, drawing::Image& out) const 
     const QRect g = screen->geometry();
     const QRect part = wanted.intersected(g);
     if (part.isEmpty()) continue;
-    const QImage shot = screen->grabWindow(0, part.x() - g.x(), part.y() - g.y(), part.width(), part.height())
-                            .toImage()
-                            .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QImage shot = screen->grabWindow(0, part.x() - g.x(), part.y() - g.y(), part.width(), part.height()).toImage();
     if (shot.isNull()) return false;
+    // An opaque copy of the screen is a premultiplied image once its alpha
+    // byte is set, which is done while copying; only another layout is
+    // converted first.
+    if (shot.format() != QImage::Format_RGB32 && shot.format() != QImage::Format_ARGB32_Premultiplied)
+      shot.convertTo(QImage::Format_ARGB32_Premultiplied);
+    const std::uint32_t opaque = shot.format() == QImage::Format_RGB32 ? 0xFF000000u : 0u;
     const int offX = part.x() - rect.left, offY = part.y() - rect.top;
-    for (int y = 0; y < std::min(shot.height(), part.height()); ++y) {
-      const auto* row = reinterpret_cast<const std::uint32_t*>(shot.constScanLine(y));
-      for (int x = 0; x < std::min(shot.width(), part.width()); ++x) captured.Set(offX + x, offY + y, row[x]);
+    const int rows = std::min(shot.height(), part.height()), cols = std::min(shot.width(), part.width());
+    const drawing::PixelView into = captured.View();
+    for (int y = 0; y < rows; ++y) {
+      const auto* from = reinterpret_cast<const std::uint32_t*>(shot.constScanLine(y));
+      std::uint32_t* to = into.Row(offY + y) + offX;
+      for (int x = 0; x < cols; ++x) to[x] = from[x] | opaque;
     }
   }
   out = std::move(captured);

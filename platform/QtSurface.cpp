@@ -7,7 +7,10 @@
 #include <QShowEvent>
 #include <algorithm>
 #include <cmath>
+#include <array>
 #include <exception>
+#include <utility>
+#include <vector>
 
 #include "drawing/Primitives.h"
 #include "platform/QtHost.h"
@@ -59,6 +62,9 @@ void Deliver(const Fn& handler, Args... args) {
   } catch (const std::exception&) {
   }
 }
+
+// Hides a popup's shadow window and keeps it for the next popup.
+void ReleaseShadow(QWidget* shadow);
 
 }  // namespace
 
@@ -186,7 +192,7 @@ QtSurface::QtSurface(const QtHost& host, QWidget* parent)
 QtSurface::~QtSurface() {
   // The owner is going away: hiding the window must not call back into it.
   events = {};
-  delete shadow_.data();
+  ReleaseShadow(shadow_.data());
   // The widget may already be gone with its parent window.
   if (widget_) {
     widget_->hide();
@@ -372,50 +378,91 @@ constexpr Qt::WindowFlags kPopupFlags = Qt::ToolTip | Qt::WindowStaysOnTopHint |
                                         Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus;
 
 // Rows of pixels where inside(x, y) holds, as a region offset by (dx, dy).
+// The rectangles are handed to the region in one go, in the banded order it
+// keeps them, and rows with the same runs as the row above join that band:
+// a shape is a handful of rectangles for the window system, not one per row,
+// and the region is not rebuilt once per run.
 template <typename Inside>
 QRegion Spans(int width, int height, int dx, int dy, const Inside& inside) {
-  QRegion region;
-  for (int y = 0; y < height; ++y)
+  std::vector<QRect> rects;
+  std::size_t bandStart = 0;  // the first rectangle of the previous row's band
+  std::vector<std::pair<int, int>> runs, previous;
+  for (int y = 0; y < height; ++y) {
+    runs.clear();
     for (int x = 0; x < width;) {
       if (!inside(x, y)) {
         ++x;
         continue;
       }
-      int end = x;
+      int end = x + 1;
       while (end < width && inside(end, y)) ++end;
-      region += QRect(x + dx, y + dy, end - x, 1);
+      runs.emplace_back(x, end);
       x = end;
     }
+    if (!runs.empty() && runs == previous && rects.size() - bandStart == runs.size() &&
+        rects[bandStart].bottom() == y - 1 + dy) {
+      for (std::size_t i = bandStart; i < rects.size(); ++i) rects[i].setBottom(y + dy);
+    } else {
+      bandStart = rects.size();
+      for (const auto& [begin, end] : runs) rects.emplace_back(begin + dx, y + dy, end - begin, 1);
+    }
+    previous.swap(runs);
+  }
+  QRegion region;
+  if (!rects.empty()) region.setRects(rects.data(), static_cast<int>(rects.size()));
   return region;
 }
 
 // A drop shadow drawn by us, so that it shows without a compositing manager:
-// a second popup behind the first, holding a darkened copy of the screen.
+// a second popup behind the first, holding darkened copies of the screen
+// where its mask lets them show.
 class ShadowWidget : public QWidget {
  public:
-  explicit ShadowWidget(const QtSurface& owner) : QWidget(nullptr, kPopupFlags), owner_(owner) {
+  ShadowWidget() : QWidget(nullptr, kPopupFlags) {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::NoFocus);
   }
-  const QtSurface& Owner() const { return owner_; }
-  QImage image;
+  struct Piece {
+    QPoint at;
+    QImage image;
+  };
+  const QtSurface* owner = nullptr;  // none while it waits for the next popup
+  std::vector<Piece> pieces;
 
  protected:
   void paintEvent(QPaintEvent*) override {
     QPainter p(this);
-    p.drawImage(0, 0, image);
+    for (const Piece& piece : pieces) p.drawImage(piece.at, piece.image);
   }
-
- private:
-  const QtSurface& owner_;
 };
+
+// The shadow window of a popup that has gone, kept hidden for the next one:
+// a balloon is rebuilt on every hover, and a native window made anew each
+// time would cost more than the whole balloon.
+QPointer<ShadowWidget>& SpareShadow() {
+  static QPointer<ShadowWidget> spare;
+  return spare;
+}
+
+void ReleaseShadow(QWidget* widget) {
+  auto* shadow = static_cast<ShadowWidget*>(widget);
+  if (!shadow) return;
+  shadow->hide();
+  shadow->owner = nullptr;
+  shadow->pieces.clear();
+  if (SpareShadow())
+    delete shadow;
+  else
+    SpareShadow() = shadow;
+}
 
 }  // namespace
 
 drawing::WindowHandle SurfaceHandleOf(const QWidget* widget) {
   if (const auto* surface = dynamic_cast<const SurfaceWidget*>(widget)) return surface->Owner().hWnd();
-  if (const auto* shadow = dynamic_cast<const ShadowWidget*>(widget)) return shadow->Owner().hWnd();
+  if (const auto* shadow = dynamic_cast<const ShadowWidget*>(widget))
+    return shadow->owner ? shadow->owner->hWnd() : 0;
   return 0;
 }
 
@@ -459,9 +506,10 @@ void QtSurface::ApplyMask() {
   QRegion keep = shape_.isEmpty() ? QRegion(widget_->rect()) : shape_;
   if (key_ && !image_.isNull()) {
     const std::uint32_t keyPixel = drawing::ToPixel(*key_);
-    const QImage& image = image_;
-    keep -= Spans(image.width(), image.height(), BorderWidth(), BorderWidth(), [&image, keyPixel](int x, int y) {
-      return reinterpret_cast<const std::uint32_t*>(image.constScanLine(y))[x] == keyPixel;
+    const uchar* const bits = image_.constBits();
+    const qsizetype stride = image_.bytesPerLine();
+    keep -= Spans(image_.width(), image_.height(), BorderWidth(), BorderWidth(), [bits, stride, keyPixel](int x, int y) {
+      return reinterpret_cast<const std::uint32_t*>(bits + y * stride)[x] == keyPixel;
     });
   }
   if (shape_.isEmpty() && !key_) {
@@ -482,36 +530,71 @@ void QtSurface::SetDropShadow(bool on) {
     ShowShadow();
 }
 
-void QtSurface::ShowShadow() {
-  if (!widget_ || !lifted_ || !dropShadow_) return;
-  const QRect popup = widget_->geometry();
-  const QRect area = popup.translated(kShadowOffset, kShadowOffset);
-  if (area.isEmpty()) return;
-  drawing::Image behind;
-  if (!host_.CaptureScreen({area.left(), area.top(), area.left() + area.width(), area.top() + area.height()}, behind))
-    behind = drawing::Image(area.width(), area.height(), 0xFF808080u);  // nothing to copy: plain grey
-  // The popup's shape, shifted, fading to the screen over its last pixels.
-  const QRegion own = widget_->mask().isEmpty() ? QRegion(widget_->rect()) : widget_->mask();
-  QImage image(area.size(), QImage::Format_ARGB32_Premultiplied);
-  const int w = area.width(), h = area.height();
-  for (int y = 0; y < h; ++y) {
-    auto* row = reinterpret_cast<std::uint32_t*>(image.scanLine(y));
-    for (int x = 0; x < w; ++x) {
-      const int edge = std::min({x + 1, y + 1, w - x, h - y});
-      const int darkness = 96 * std::min(edge, kShadowSoftness) / kShadowSoftness;  // of 256
-      const std::uint32_t p = behind.At(x, y);
-      const auto channel = [&](int shift) { return ((p >> shift) & 0xFF) * (256 - darkness) / 256; };
-      row[x] = 0xFF000000u | (channel(16) << 16) | (channel(8) << 8) | channel(0);
+namespace {
+
+// The shadow over the screen pixels in `behind` (box's part of the shadow
+// area of width w and height h), fading to the screen over its last pixels.
+QImage Darkened(const drawing::Image& behind, const QRect& box, int w, int h) {
+  constexpr int kSoft = QtSurface::kShadowSoftness;
+  // What is left of a channel, of 256, at each distance from the edge.
+  const auto keep = [] {
+    std::array<std::uint32_t, kSoft + 1> out{};
+    for (int edge = 0; edge <= kSoft; ++edge) out[edge] = 256 - 96 * edge / kSoft;
+    return out;
+  }();
+  QImage out(box.size(), QImage::Format_ARGB32_Premultiplied);
+  for (int y = 0; y < box.height(); ++y) {
+    const int sy = box.top() + y;
+    const int edgeY = std::min(sy + 1, h - sy);
+    auto* row = reinterpret_cast<std::uint32_t*>(out.scanLine(y));
+    const std::uint32_t* in = behind.View().Row(y);
+    for (int x = 0; x < box.width(); ++x) {
+      const int sx = box.left() + x;
+      const std::uint32_t k = keep[std::min({sx + 1, w - sx, edgeY, kSoft})];
+      const std::uint32_t p = in[x];
+      row[x] = 0xFF000000u | ((((p >> 16) & 0xFF) * k >> 8) << 16) | ((((p >> 8) & 0xFF) * k >> 8) << 8) |
+               ((p & 0xFF) * k >> 8);
     }
   }
-  if (!shadow_) shadow_ = new ShadowWidget(*this);
-  auto* shadow = static_cast<ShadowWidget*>(shadow_.data());
-  shadow->image = image;
-  shadow->setGeometry(area);
+  return out;
+}
+
+}  // namespace
+
+void QtSurface::ShowShadow() {
+  if (!widget_ || !lifted_ || !dropShadow_) return;
+  const QRect area = widget_->geometry().translated(kShadowOffset, kShadowOffset);
+  if (area.isEmpty()) return;
   // Only where the popup does not cover it, and only within its shape.
+  const QRegion own = widget_->mask().isEmpty() ? QRegion(widget_->rect()) : widget_->mask();
   QRegion visible = own - own.translated(-kShadowOffset, -kShadowOffset);
+  // Only that shows: the strip along the right edge and the one along the
+  // bottom (with what the shape's corners uncover) are copied and darkened.
+  QRect boxes[2];
+  for (const QRect& r : visible) boxes[r.left() >= area.width() / 2 ? 0 : 1] |= r;
+  std::vector<ShadowWidget::Piece> pieces;
+  for (const QRect& box : boxes) {
+    if (box.isEmpty()) continue;
+    const QRect onScreen = box.translated(area.topLeft());
+    drawing::Image behind;
+    if (!host_.CaptureScreen({onScreen.left(), onScreen.top(), onScreen.left() + onScreen.width(),
+                              onScreen.top() + onScreen.height()},
+                             behind))
+      behind = drawing::Image(box.width(), box.height(), 0xFF808080u);  // nothing to copy: plain grey
+    pieces.push_back({box.topLeft(), Darkened(behind, box, area.width(), area.height())});
+  }
+  if (!shadow_) {
+    shadow_ = SpareShadow().data();
+    SpareShadow().clear();
+    if (!shadow_) shadow_ = new ShadowWidget;
+  }
+  auto* shadow = static_cast<ShadowWidget*>(shadow_.data());
+  shadow->owner = this;
+  shadow->pieces = std::move(pieces);
+  shadow->setGeometry(area);
   if (visible.isEmpty()) visible = QRegion(-1, -1, 1, 1);
   shadow->setMask(visible);
+  shadow->update();
   shadow->show();
 }
 

@@ -218,7 +218,10 @@ TEST_F(HostX11Test, APopupIsShapedKeyedShadowedAndNeverActive) {
   popup->SetVisible(false);
   EXPECT_FALSE(shadow->isVisible());
   popup.reset();
-  EXPECT_TRUE(shadow.isNull());
+  // Kept hidden for the next popup's shadow, it no longer stands for this one.
+  ASSERT_TRUE(shadow);
+  EXPECT_FALSE(shadow->isVisible());
+  EXPECT_EQ(platform::SurfaceHandleOf(shadow), 0u);
 }
 
 }  // namespace
