@@ -260,6 +260,7 @@ void QtSurface::SetPicture(drawing::PicturePtr picture) {
 void QtSurface::SetFont(const drawing::Font& font) {
   font_ = font;
   qfont_ = ToQFont(font);
+  widths_.clear();
 }
 
 void QtSurface::SetBorderStyle(std::int16_t style) {
@@ -326,7 +327,13 @@ void QtSurface::Print(std::string_view text) {
 }
 
 double QtSurface::TextWidth(std::string_view text) const {
-  return QFontMetricsF(qfont_).horizontalAdvance(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+  constexpr std::size_t kKeptWidths = 512;
+  if (const auto known = widths_.find(std::string(text)); known != widths_.end()) return known->second;
+  const double width =
+      QFontMetricsF(qfont_).horizontalAdvance(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+  if (widths_.size() >= kKeptWidths) widths_.clear();
+  widths_.emplace(text, width);
+  return width;
 }
 
 double QtSurface::TextHeight(std::string_view) const { return QFontMetricsF(qfont_).height(); }

@@ -7,6 +7,8 @@
 #include <QRegion>
 #include <QWidget>
 #include <optional>
+#include <string>
+#include <unordered_map>
 
 #include "drawing/Surface.h"
 
@@ -128,6 +130,11 @@ class QtSurface : public drawing::Surface {
   QImage image_;
   QSize reportedSize_;
   QFont qfont_;
+  // Widths already measured in this font. A balloon is laid out word by
+  // word, measuring each growing line, and is rebuilt on every hover over
+  // the same name: shaping those lines again each time cost more than the
+  // rest of the balloon. Emptied when the font changes, and when it is full.
+  mutable std::unordered_map<std::string, double> widths_;
   drawing::Font font_;
   drawing::PicturePtr picture_;
   drawing::Colour backColour_ = drawing::kButtonFace;

@@ -97,6 +97,16 @@ TEST_F(QtSurfaceTest, TextIsDrawnInTheForeColourInsideItsMeasuredBox) {
   EXPECT_DOUBLE_EQ(s->CurrentY(), 5 + h);
 }
 
+TEST_F(QtSurfaceTest, AWidthMeasuredBeforeAFontChangeIsMeasuredAgainAfterIt) {
+  auto s = Make(10, 10);
+  s->SetFont(drawing::Font{"Arial", 9, 204, 400});
+  const double small = s->TextWidth("WWW");
+  s->SetFont(drawing::Font{"Arial", 18, 204, 400});
+  EXPECT_GT(s->TextWidth("WWW"), 1.5 * small);
+  s->SetFont(drawing::Font{"Arial", 9, 204, 400});
+  EXPECT_DOUBLE_EQ(s->TextWidth("WWW"), small);
+}
+
 TEST_F(QtSurfaceTest, BorderShrinksTheImageAndShiftsInput) {
   auto s = Make(50, 40);
   EXPECT_EQ(s->ScaleWidth(), 50);
