@@ -332,7 +332,12 @@ void Browser::Navigate(const QString& address) {
     return;
   }
   SetShownFile(CleanLocalPath(url));
-  load(PageUrl(shown_file_));
+  // The query and fragment travel along: a query that changes makes the
+  // same file a new document.
+  QUrl page = PageUrl(shown_file_);
+  if (url.hasQuery()) page.setQuery(url.query(QUrl::FullyEncoded), QUrl::StrictMode);
+  if (url.hasFragment()) page.setFragment(url.fragment(QUrl::FullyEncoded), QUrl::StrictMode);
+  load(page);
 }
 
 void Browser::SetShownFile(const QString& clean_path) {
