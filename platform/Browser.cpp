@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QMutex>
 #include <QMutexLocker>
@@ -22,6 +23,10 @@
 #include <QWebEngineSettings>
 #include <QWebEngineUrlRequestInfo>
 #include <QWebEngineUrlRequestInterceptor>
+#include <QWebEngineUrlRequestJob>
+#include <QWebEngineUrlScheme>
+#include <QWebEngineUrlSchemeHandler>
+#include <QBuffer>
 
 namespace platform {
 
@@ -59,7 +64,90 @@ const QString kRemoveRootZoom = QStringLiteral(
 
 QString CleanLocalPath(const QUrl& url) { return QDir::cleanPath(QFileInfo(url.toLocalFile()).absoluteFilePath()); }
 
+// Local pages are served through this scheme rather than file:, because
+// only a served page can carry a character set: the book's pages are
+// Windows-1251 and many do not say so, and a file: page without a
+// declaration is decoded by guesswork (Cyrillic came out as Hebrew).
+const QByteArray kPageScheme = QByteArrayLiteral("reader-page");
+
+// Schemes must be registered before the application object exists; a
+// static object does it before main() runs, for every program that shows
+// pages.
+const struct PageSchemeRegistration {
+  PageSchemeRegistration() {
+    QWebEngineUrlScheme scheme(kPageScheme);
+    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
+    // Like file: a page on the network may not link to or load it.
+    scheme.setFlags(QWebEngineUrlScheme::LocalScheme);
+    QWebEngineUrlScheme::registerScheme(scheme);
+  }
+} kPageSchemeRegistration;
+
+QUrl PageUrl(const QString& clean_path) {
+  QUrl url;
+  url.setScheme(QString::fromLatin1(kPageScheme));
+  url.setPath(clean_path);
+  return url;
+}
+
 }  // namespace
+
+// Whether the page names its own encoding where a browser looks for one: a
+// byte order mark, an XML declaration with an encoding, or a meta element
+// that mentions a charset (charset=..., or http-equiv with content
+// "...; charset=..."), anywhere in the page. Generous on purpose: a
+// character set sent with the page overrides the page's own declaration,
+// so it is sent only when surely there is none.
+bool PageDeclaresCharset(const QByteArray& page) {
+  if (page.startsWith("\xEF\xBB\xBF") || page.startsWith("\xFE\xFF") || page.startsWith("\xFF\xFE")) return true;
+  const QByteArray lower = page.toLower();
+  if (lower.startsWith("<?xml") && lower.left(lower.indexOf("?>")).contains("encoding")) return true;
+  for (qsizetype at = lower.indexOf("<meta"); at >= 0; at = lower.indexOf("<meta", at + 5)) {
+    qsizetype end = lower.indexOf('>', at);
+    if (end < 0) end = lower.size();
+    if (lower.mid(at, end - at).contains("charset")) return true;
+  }
+  return false;
+}
+
+// Serves the one page the view may show, as the bytes on disk; pages that
+// declare no character set are sent as Windows-1251, the book's code page.
+class PageSchemeHandler : public QWebEngineUrlSchemeHandler {
+ public:
+  using QWebEngineUrlSchemeHandler::QWebEngineUrlSchemeHandler;
+
+  void SetAllowedFile(const QString& clean_path) {
+    QMutexLocker lock(&mutex_);
+    allowed_file_ = clean_path;
+  }
+
+  void requestStarted(QWebEngineUrlRequestJob* job) override {
+    const QString path = QDir::cleanPath(job->requestUrl().path());
+    {
+      QMutexLocker lock(&mutex_);
+      if (allowed_file_.isEmpty() || path != allowed_file_) {
+        job->fail(QWebEngineUrlRequestJob::RequestDenied);
+        return;
+      }
+    }
+    QFile file(path);
+    // Only a plain file: the page file is one the reader itself wrote.
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
+      job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+      return;
+    }
+    auto* body = new QBuffer(job);
+    body->setData(file.readAll());
+    body->open(QIODevice::ReadOnly);
+    job->reply(PageDeclaresCharset(body->data()) ? QByteArrayLiteral("text/html")
+                                                 : QByteArrayLiteral("text/html;charset=windows-1251"),
+               body);
+  }
+
+ private:
+  QMutex mutex_;
+  QString allowed_file_;
+};
 
 // Lets through only what the page being shown needs: its own file and the
 // schemes that never leave the process (about:, data:, blob:). Everything
@@ -79,11 +167,11 @@ class LocalPageInterceptor : public QWebEngineUrlRequestInterceptor {
     const QUrl url = info.requestUrl();
     const QString scheme = url.scheme().toLower();
     if (scheme == QLatin1String("about") || scheme == QLatin1String("data") || scheme == QLatin1String("blob")) return;
-    if (scheme == QLatin1String("file") && url.host().isEmpty()) {
+    if (scheme == QLatin1String(kPageScheme)) {
       // Navigate sets the allowed file on the UI thread; the lock keeps
       // this right whichever thread Qt runs the interceptor on.
       QMutexLocker lock(&mutex_);
-      if (!allowed_file_.isEmpty() && CleanLocalPath(url) == allowed_file_) return;
+      if (!allowed_file_.isEmpty() && QDir::cleanPath(url.path()) == allowed_file_) return;
     }
     info.block(true);
   }
@@ -161,6 +249,8 @@ Browser::Browser(QWidget* parent) : QWebEngineView(parent) {
   profile_->setSpellCheckEnabled(false);
   interceptor_ = new LocalPageInterceptor(profile_);
   profile_->setUrlRequestInterceptor(interceptor_);
+  page_scheme_ = new PageSchemeHandler(profile_);
+  profile_->installUrlSchemeHandler(kPageScheme, page_scheme_);
   // Downloads (a download link, "save page" in the context menu) would
   // write files; none is ever started.
   connect(profile_, &QWebEngineProfile::downloadRequested, this,
@@ -227,7 +317,7 @@ Browser::~Browser() {
 
 void Browser::Navigate(const QString& address) {
   if (address.isEmpty()) {
-    interceptor_->SetAllowedFile(QString());
+    SetShownFile(QString());
     load(QUrl(QStringLiteral("about:blank")));
     return;
   }
@@ -236,8 +326,23 @@ void Browser::Navigate(const QString& address) {
   // file name is still a path.
   const bool is_url = url.scheme().size() > 1 && !address.startsWith(QLatin1Char('/'));
   if (!is_url) url = QUrl::fromLocalFile(QFileInfo(address).absoluteFilePath());
-  interceptor_->SetAllowedFile(url.isLocalFile() ? CleanLocalPath(url) : QString());
-  load(url);
+  if (!url.isLocalFile()) {
+    SetShownFile(QString());
+    load(url);
+    return;
+  }
+  SetShownFile(CleanLocalPath(url));
+  // The query tells one showing of the page file from the next, so the
+  // engine opens each new page at its top instead of reloading in place.
+  QUrl page = PageUrl(shown_file_);
+  page.setQuery(url.query(QUrl::FullyEncoded), QUrl::StrictMode);
+  load(page);
+}
+
+void Browser::SetShownFile(const QString& clean_path) {
+  shown_file_ = clean_path;
+  interceptor_->SetAllowedFile(clean_path);
+  page_scheme_->SetAllowedFile(clean_path);
 }
 
 void Browser::SetSilent(bool silent) { silent_ = silent; }

@@ -9,6 +9,11 @@ namespace platform {
 
 class BrowserPage;
 class LocalPageInterceptor;
+class PageSchemeHandler;
+
+// Whether an HTML page declares its own character set (byte order mark,
+// XML declaration, or a meta element naming a charset).
+bool PageDeclaresCharset(const QByteArray& page);
 
 // The embedded page viewer. It shows one local HTML file at a time, treats
 // that page as untrusted (the page text comes from a data file anyone can
@@ -30,8 +35,14 @@ class Browser : public QWebEngineView {
   // An empty address shows about:blank. A local path (relative ones are
   // taken from the working folder) or a file: URL shows that file and makes
   // it the only file the view may read. Any other address is loaded as a
-  // URL and, not being local, ends in loadFinished(false).
+  // URL and, not being local, ends in loadFinished(false). A local page
+  // that declares no character set is read as Windows-1251, the book's code
+  // page; one that declares its own keeps it.
   void Navigate(const QString& address);
+
+  // The local file the view was last sent to (a clean absolute path), empty
+  // after a blank or non-local address.
+  const QString& ShownFile() const { return shown_file_; }
 
   // While silent, alert/confirm/prompt, beforeunload and script errors never
   // show a dialog or block: a confirm counts as OK, a prompt as OK with its
@@ -60,6 +71,7 @@ class Browser : public QWebEngineView {
 
  private:
   void ApplyZoomToCurrentDocument();
+  void SetShownFile(const QString& clean_path);
 
   bool silent_ = false;
   int zoom_percent_ = 100;
@@ -67,6 +79,8 @@ class Browser : public QWebEngineView {
   bool zoom_handover_queued_ = false;
   QWebEngineProfile* profile_ = nullptr;
   LocalPageInterceptor* interceptor_ = nullptr;
+  PageSchemeHandler* page_scheme_ = nullptr;
+  QString shown_file_;
   BrowserPage* page_ = nullptr;
 };
 

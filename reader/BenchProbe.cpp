@@ -4,14 +4,12 @@
 
 #include <QApplication>
 #include <QHash>
-#include <QList>
-#include <algorithm>
-#include <QGuiApplication>
 #include <QImage>
-#include <QPixmap>
+#include <QList>
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QUrl>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -39,7 +37,9 @@ QImage SmallPng(const QImage& image) {
   }
   QList<QPair<int, QRgb>> byCount;
   for (auto it = counts.cbegin(); it != counts.cend(); ++it) byCount.append({it.value(), it.key()});
-  std::sort(byCount.begin(), byCount.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+  // Ties broken by the colour, so the same screen gives the same file.
+  std::sort(byCount.begin(), byCount.end(),
+            [](const auto& a, const auto& b) { return a.first != b.first ? a.first > b.first : a.second < b.second; });
   QList<QRgb> table;
   for (int k = 0; k < byCount.size() && k < 256; ++k) table.append(byCount[k].second);
   return image.convertToFormat(QImage::Format_Indexed8, table, Qt::ThresholdDither);
@@ -67,7 +67,8 @@ bool AttachBenchProbeIfAsked(Form1& window) {
   if (qEnvironmentVariableIsEmpty("READER_BENCH")) return false;
   QObject::connect(&window.WebBrowser1(), &QWebEngineView::loadFinished, &window, [&window](bool ok) {
     // The empty address before each page is not a page.
-    if (window.WebBrowser1().url().scheme() != QLatin1String("file")) return;
+    const platform::Browser& browser = window.WebBrowser1();
+    if (browser.ShownFile().isEmpty() || browser.url().path() != browser.ShownFile()) return;
     std::printf("loaded %lld %d\n", SteadyNanoseconds(), ok ? 1 : 0);
     std::fflush(stdout);
   });

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QResizeEvent>
+#include <QUrl>
 #include <exception>
 #include <stdexcept>
 
@@ -187,10 +188,23 @@ QWidget& Form1::Tray1Widget() { return *static_cast<platform::QtSurface&>(tray1_
 QWidget& Form1::Hscroll2Widget() { return *static_cast<platform::QtSurface&>(hscroll2_->Surface()).Widget(); }
 
 void Form1::Load() {
-  Step([this] { pageFile_ = TempFolder() / kPageFileName; });
+  Step([this] {
+    try {
+      pageFile_ = TempFolder() / kPageFileName;
+    } catch (const IoError& e) {
+      tempFolderProblem_ = e.what();
+      throw;
+    }
+  });
   Step([this] {
     BookReadReport report;
-    store_ = LoadBook(BookPath(appFolder_), &report);
+    try {
+      store_ = LoadBook(BookPath(appFolder_), &report);
+    } catch (const IoError& e) {
+      ReportError(QStringLiteral("The book file %1 cannot be read: %2. The book opens empty.")
+                      .arg(Text(BookPath(appFolder_).string()), Text(e.what())));
+      throw;
+    }
     if (report.damaged)
       ReportError(QStringLiteral("The book file %1 is damaged: %2. %3 of 140 parts were read; the rest are empty.")
                       .arg(Text(BookPath(appFolder_).string()), Text(report.problem))
@@ -259,12 +273,26 @@ std::string Form1::ColorToHtml(drawing::Colour colour) const {
 }
 
 void Form1::ShowPage(int slot) {
-  browser_->Navigate(QString());
+  // The view is emptied before a page is prepared. When the page follows in
+  // the same pass, its load replaces the empty one before anything is drawn,
+  // and asking for the empty address first only cost every switch a
+  // navigation of its own; so the view is emptied only when no page follows
+  // (a failure below), and the reader never keeps seeing a page it did not
+  // choose.
+  struct EmptyUnlessPageFollows {
+    platform::Browser& browser;
+    bool pageFollows = false;
+    ~EmptyUnlessPageFollows() {
+      if (!pageFollows) browser.Navigate(QString());
+    }
+  } emptied{*browser_};
   const ThemeColours colours{ColorToHtml(label1_[0]->BackColor()), ColorToHtml(label1_[1]->BackColor()),
                              ColorToHtml(label1_[0]->ForeColor())};
   const std::string page = PreparePage(store_.Slot(slot), colours);
   if (pageFile_.empty()) {
-    ReportError(QStringLiteral("The page cannot be shown: there is no private temporary folder for it."));
+    ReportError(QStringLiteral("The page cannot be shown: there is no private temporary folder for the page file "
+                               "(%1).")
+                    .arg(Text(tempFolderProblem_.empty() ? "the folder was not looked for" : tempFolderProblem_)));
     return;
   }
   try {
@@ -274,7 +302,14 @@ void Form1::ShowPage(int slot) {
     return;
   }
   browser_->SetSilent(true);
-  browser_->Navigate(QString::fromStdString(pageFile_.string()));
+  // The page file keeps its name from page to page, and the engine takes a
+  // load of the address it shows for a reload, which keeps the old page's
+  // scroll position; a number that changes with every page makes each page a
+  // document of its own, shown from its top.
+  QUrl address = QUrl::fromLocalFile(QString::fromStdString(pageFile_.string()));
+  address.setQuery(QString::number(++pagesShown_));
+  browser_->Navigate(address.toString(QUrl::FullyEncoded));
+  emptied.pageFollows = true;
 }
 
 void Form1::List1Click() {
@@ -322,13 +357,18 @@ void Form1::Command1Click() {
 
 void Form1::Command2Click() {
   if (const std::string blocker = BookSaveBlocker(appFolder_); !blocker.empty()) {
-    ReportError(QStringLiteral("The book was not saved: %1.").arg(Text(blocker)));
+    QString text = Text(blocker) + QLatin1Char('.');
+    text[0] = text[0].toUpper();
+    ReportError(text);
     return;
   }
   try {
     const PackReport report = RunPageFolderPass(appFolder_, store_);
     file1_->SetFiles(file1_->Path(), report.files);
     QStringList problems;
+    if (!report.keptBook.empty())
+      problems << QStringLiteral("The old book %1 did not read whole; it was kept as %2.")
+                      .arg(Text(BookPath(appFolder_).string()), Text(report.keptBook.string()));
     if (!report.folderFound)
       problems << QStringLiteral("The page folder %1 does not exist.").arg(Text(PageFolderPath(appFolder_).string()));
     for (const PageFailure& f : report.failed)
@@ -347,10 +387,28 @@ void Form1::Command2Click() {
 void Form1::ReportError(const QString& text) {
   lastError_ = text;
   // Never modal: the reader keeps running, and nothing waits for the user.
+  // The window is the message's parent, so it belongs to the window and a
+  // window manager keeps it above.
   auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->setModal(false);
-  box->show();
+  messages_.append(box);
+  if (isVisible()) ShowMessages();
+}
+
+void Form1::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  // A message from start-up waits until the window itself is on screen:
+  // without a window manager, whichever is mapped last lies on top.
+  QMetaObject::invokeMethod(this, [this] { ShowMessages(); }, Qt::QueuedConnection);
+}
+
+void Form1::ShowMessages() {
+  messages_.removeAll(nullptr);
+  for (const QPointer<QWidget>& box : messages_) {
+    box->show();
+    box->raise();
+  }
 }
 
 }  // namespace reader

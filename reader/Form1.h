@@ -3,6 +3,8 @@
 // user's private temporary folder, and every control; it starts the book,
 // lays the controls out on every resize, shows pages in the window's colour
 // theme and carries the author's packing buttons.
+#include <QList>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 #include <filesystem>
@@ -75,6 +77,7 @@ class Form1 : public QWidget {
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void CreateControls();
@@ -90,6 +93,7 @@ class Form1 : public QWidget {
   void Command2Click();
 
   void ReportError(const QString& text);
+  void ShowMessages();
 
   std::filesystem::path appFolder_;
   std::filesystem::path pageFile_;
@@ -97,7 +101,12 @@ class Form1 : public QWidget {
   platform::QtHost host_;
   drawing::Design design_;
   bool hookInstalled_ = false;
+  unsigned long long pagesShown_ = 0;
   QString lastError_;
+  // Why there is no page file, for the message when a page is asked for.
+  std::string tempFolderProblem_;
+  // Messages waiting for the window to be shown, or shown above it.
+  QList<QPointer<QWidget>> messages_;
 
   QWidget* picture1_ = nullptr;
   platform::Label* label2_[2] = {};

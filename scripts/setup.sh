@@ -7,6 +7,7 @@ READER_PACKAGES=(
   qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin libqt6webengine6-data libgl-dev
   libxcb-xinput-dev libxi-dev
   googletest libgtest-dev libbenchmark-dev
+  clang-14 libclang-rt-14-dev
   fonts-liberation fonts-dejavu-core
   xvfb xauth xdotool
   desktop-file-utils appstream dpkg-dev

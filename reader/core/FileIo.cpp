@@ -211,8 +211,6 @@ std::string ReadWholeFile(const fs::path& path) {
   return data;
 }
 
-bool IsTemporaryName(std::string_view entry, std::string_view name) { return TemporaryOwner(entry, name) > 0; }
-
 int RemoveStaleTemporaries(const fs::path& folder, const std::string& name) {
   const int dirfd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dirfd < 0) return 0;

@@ -47,9 +47,6 @@ void ReplaceFile(const std::filesystem::path& path, std::string_view bytes, cons
 // that no longer run; returns how many were removed.
 int RemoveStaleTemporaries(const std::filesystem::path& folder, const std::string& name);
 
-// True for a name ReplaceFile gives its temporaries for `name`.
-bool IsTemporaryName(std::string_view entry, std::string_view name);
-
 // Keeps the file's current bytes under a new name beside it (`name` +
 // `suffix`, then `name` + `suffix` + "-2", "-3", ...; an existing file is
 // never overwritten) and returns that path.

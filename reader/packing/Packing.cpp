@@ -186,7 +186,7 @@ std::string RunContentsBuilder(const fs::path& appFolder, PageStore& store, bool
 
 PackReport RunPageFolderPass(const fs::path& appFolder, PageStore& store) {
   PackReport report = PackPageFolder(PageFolderPath(appFolder), store);
-  SaveBook(BookPath(appFolder), store);
+  SaveBook(BookPath(appFolder), store, &report.keptBook);
   return report;
 }
 

@@ -55,6 +55,7 @@ struct PackReport {
   std::vector<PageFailure> failed;     // unreadable files; their slots kept what they had
   std::vector<std::string> ignored;    // files beyond the last slot
   bool contentsReplaced = false;       // a page file went into slot 139
+  std::filesystem::path keptBook;      // where the old book was kept because it did not read whole
 };
 
 // The page folder pass: file i (0-based, in ListPageFolder order) goes into
@@ -72,8 +73,9 @@ std::string RunContentsBuilder(const std::filesystem::path& appFolder, PageStore
                                bool* outlineFound = nullptr);
 
 // What the window's second button does: the page folder pass, then the save
-// of the whole page store to Data.dat, replaced atomically. A failed save
-// throws IoError naming the file.
+// of the whole page store to Data.dat, replaced atomically (SaveBook: an old
+// book that did not read whole is kept beside it first, report.keptBook). A
+// failed or refused save throws IoError naming the file.
 PackReport RunPageFolderPass(const std::filesystem::path& appFolder, PageStore& store);
 
 }  // namespace reader

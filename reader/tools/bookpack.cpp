@@ -6,6 +6,7 @@
 #include <exception>
 #include <filesystem>
 #include <iostream>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -51,6 +52,11 @@ constexpr std::string_view kHelp =
     "Exit status: 0 success, 1 problems found (build: the book was saved but\n"
     "some input was missing, unreadable or ignored), 2 usage or I/O error.\n";
 
+// What the tool is doing, for the message when memory runs out: the file
+// and the step, so the author knows which input is too large.
+std::string gDoing = "starting";
+void Doing(std::string what) { gDoing = std::move(what); }
+
 int Usage(std::string_view message) {
   std::cerr << "bookpack: " << message << "\nTry 'bookpack --help'.\n";
   return kFailure;
@@ -67,6 +73,7 @@ std::optional<reader::PageStore> LoadExistingBook(const fs::path& file, bool* da
     return std::nullopt;
   }
   reader::BookReadReport report;
+  Doing("reading the book file " + Quote(file));
   reader::PageStore store = reader::LoadBook(file, &report);
   if (report.damaged) {
     std::cerr << Quote(file) << ": damaged (" << report.problem << "); only the first "
@@ -94,21 +101,29 @@ int Build(const fs::path& dir) {
   }
   bool problems = false;
   reader::BookReadReport loaded;
+  Doing("reading the book file " + Quote(reader::BookPath(dir)));
   reader::PageStore store = reader::LoadBook(reader::BookPath(dir), &loaded);
   if (loaded.damaged) {
-    std::cerr << Quote(reader::BookPath(dir)) << ": damaged (" << loaded.problem << "); kept the first "
-              << loaded.slotsRead << " slots, the rest start empty\n";
+    std::cerr << Quote(reader::BookPath(dir)) << ": damaged (" << loaded.problem << "); the new book starts from "
+              << "its first " << loaded.slotsRead << " slots, the rest start empty\n";
     problems = true;
   }
 
   bool outlineFound = true;
+  Doing("building the contents from " + Quote(reader::OutlinePath(dir)));
   const std::string contents = reader::RunContentsBuilder(dir, store, &outlineFound);
   if (!outlineFound) {
     std::cerr << Quote(reader::OutlinePath(dir)) << ": missing; the contents list is empty\n";
     problems = true;
   }
 
+  Doing("packing the page folder " + Quote(reader::PageFolderPath(dir)) + " into " + Quote(reader::BookPath(dir)));
   const reader::PackReport report = reader::RunPageFolderPass(dir, store);
+  if (!report.keptBook.empty()) {
+    std::cerr << Quote(reader::BookPath(dir)) << ": the old book did not read whole and was kept as "
+              << Quote(report.keptBook) << "\n";
+    problems = true;
+  }
   if (!report.folderFound) {
     std::cerr << Quote(reader::PageFolderPath(dir)) << ": missing; no page was packed\n";
     problems = true;
@@ -165,6 +180,7 @@ int Extract(const fs::path& file, std::string_view number) {
     std::cerr << Quote(file) << ": slot " << *slot << " is empty\n";
     return kProblems;
   }
+  Doing("decoding slot " + std::to_string(*slot) + " of " + Quote(file));
   const std::string bytes = reader::Base64ToBytes(text);
   if (bytes.empty()) {
     std::cerr << Quote(file) << ": slot " << *slot << " does not hold a page (not Base64)\n";
@@ -175,6 +191,26 @@ int Extract(const fs::path& file, std::string_view number) {
     return kFailure;
   }
   return damaged ? kProblems : kOk;
+}
+
+std::vector<std::string_view> SplitLines(std::string_view text);
+bool IsBlank(std::string_view line);
+
+// The tree's level rule alone: the first line at level 0 (a line's TABs are
+// its level), no line more than one level below the one before it, blank
+// lines at the end left out. A list that keeps it yet is refused was
+// refused for its size.
+bool LevelsWellFormed(std::string_view text) {
+  std::vector<std::string_view> lines = SplitLines(text);
+  while (!lines.empty() && IsBlank(lines.back())) lines.pop_back();
+  if (lines.empty()) return false;
+  std::size_t previous = 0;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const auto tabs = static_cast<std::size_t>(std::count(lines[i].begin(), lines[i].end(), '\t'));
+    if (tabs > (i == 0 ? 0 : previous + 1)) return false;
+    previous = tabs;
+  }
+  return true;
 }
 
 int Contents(const fs::path& file) {
@@ -190,10 +226,16 @@ int Contents(const fs::path& file) {
     std::cerr << Quote(file) << ": slot 139 holds a page, not the contents list\n";
     return kProblems;
   }
-  const auto items = tree::ParseContentsList(reader::Cp1251ToUtf8(slot));
+  Doing("reading the contents list of " + Quote(file));
+  const std::string text = reader::Cp1251ToUtf8(slot);
+  const auto items = tree::ParseContentsList(text);
   if (!items) {
-    std::cerr << Quote(file) << ": slot 139 is not a valid contents list (it must start at level 0 "
-              << "and go down one level at a time)\n";
+    if (LevelsWellFormed(text))
+      std::cerr << Quote(file) << ": slot 139 holds a contents list too large to show (its table would pass "
+                << (tree::kMaxContentsTableBytes >> 20) << " MiB)\n";
+    else
+      std::cerr << Quote(file) << ": slot 139 is not a valid contents list (it must start at level 0 "
+                << "and go down one level at a time)\n";
     return kProblems;
   }
   std::string out;
@@ -283,6 +325,7 @@ OutlineSummary CheckOutline(const fs::path& file, Problems& problems) {
   bool found = true;
   std::string bytes;
   try {
+    Doing("checking the outline " + Quote(file));
     bytes = reader::ReadOutline(file, &found);
   } catch (const reader::IoError& error) {
     ++problems.count;
@@ -373,6 +416,7 @@ int Check(const fs::path& dir) {
   if (!folderFound) problems.Report(pages, 0, "missing; the book would have no pages");
   for (const std::string& name : files) {
     try {
+      Doing("reading the page file " + Quote(pages / name));
       (void)reader::ReadWholeFile(pages / name);
     } catch (const reader::IoError& error) {
       ++problems.count;
@@ -444,6 +488,8 @@ int main(int argc, char** argv) {
     return Run(argc, argv);
   } catch (const reader::IoError& error) {
     std::cerr << error.what() << '\n';
+  } catch (const std::bad_alloc&) {
+    std::cerr << "bookpack: out of memory while " << gDoing << '\n';
   } catch (const std::exception& error) {
     std::cerr << "bookpack: " << error.what() << '\n';
   }

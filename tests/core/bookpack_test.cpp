@@ -1,6 +1,7 @@
 // Runs the built bookpack executable and checks what it prints, writes and
 // returns.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -58,8 +59,12 @@ struct Result {
 
 class BookpackRun {
  public:
+  // A shell command run before the tool (a limit, for instance).
+  std::string prefix;
+
   Result operator()(const std::vector<std::string>& args) const {
-    std::string command = ShellQuote(BOOKPACK_EXE);
+    // A tool that blocks fails the test instead of hanging it.
+    std::string command = prefix + " timeout 20 " + ShellQuote(BOOKPACK_EXE);
     for (const std::string& arg : args) command += " " + ShellQuote(arg);
     const fs::path out = scratch_.Path() / "stdout";
     const fs::path err = scratch_.Path() / "stderr";
@@ -162,10 +167,16 @@ TEST(BookpackCli, BuildReportsMissingInputsAndIoErrors) {
     // Cut the old book inside slot 5: what came before still loads.
     const std::string whole = ReadFile(reader::BookPath(dir.Path()));
     WriteFile(reader::BookPath(dir.Path()), whole.substr(0, 2 + 18 + 2 * 4 + 2 + 3));
+    const std::string damaged = whole.substr(0, 2 + 18 + 2 * 4 + 2 + 3);
+    WriteFile(reader::BookPath(dir.Path()), damaged);
     const Result result = run({"build", dir.Path().string()});
     EXPECT_EQ(result.exit, 1);
     EXPECT_NE(result.err.find("Data.dat: damaged"), std::string::npos) << result.err;
     EXPECT_EQ(reader::LoadBook(reader::BookPath(dir.Path())).Slot(0), "slot zero survives");
+    // The old bytes stay beside the new book, under the name the message gives.
+    const fs::path kept = reader::BookPath(dir.Path()).string() + ".damaged";
+    EXPECT_NE(result.err.find("kept as " + kept.string()), std::string::npos) << result.err;
+    EXPECT_EQ(ReadFile(kept), damaged);
   }
   {
     ScratchFolder dir;
@@ -202,6 +213,58 @@ class BookpackBookFile : public ::testing::Test {
   const std::string page1_ = Bytes("<html>\0\r\n\xFF\x98</html>");
   BookpackRun run_;
 };
+
+TEST(BookpackCli, OddFilesAreRefusedWithoutBlocking) {
+  // A FIFO or a device where a file is expected: refused by name, at once.
+  BookpackRun run;
+  ScratchFolder dir;
+  MakeAppFolder(dir.Path());
+  const fs::path book = reader::BookPath(dir.Path());
+  const fs::path outline = reader::OutlinePath(dir.Path());
+  struct Case {
+    fs::path odd;
+    std::vector<std::string> args;
+    int exit;
+  } cases[] = {
+      {book, {"list", book.string()}, 2},
+      {book, {"extract", book.string(), "1"}, 2},
+      {book, {"contents", book.string()}, 2},
+      {book, {"build", dir.Path().string()}, 2},
+      {outline, {"build", dir.Path().string()}, 2},
+      {outline, {"check", dir.Path().string()}, 1},
+  };
+  for (bool fifo : {true, false}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.args[0] + " " + c.odd.filename().string() + (fifo ? " FIFO" : " device"));
+      // Before the folder is made again: writing into a FIFO would block.
+      fs::remove(book);
+      fs::remove(outline);
+      MakeAppFolder(dir.Path());
+      fs::remove(c.odd);
+      if (fifo)
+        ASSERT_EQ(::mkfifo(c.odd.c_str(), 0600), 0);
+      else
+        fs::create_symlink("/dev/zero", c.odd);
+      const Result result = run(c.args);
+      EXPECT_EQ(result.exit, c.exit);
+      EXPECT_NE((result.err + result.out).find(c.odd.string() + ": is a"), std::string::npos) << result.err;
+      EXPECT_NE((result.err + result.out).find("not a regular file"), std::string::npos) << result.err;
+    }
+  }
+}
+
+TEST(BookpackCli, OutOfMemoryNamesTheFileAndTheStep) {
+  ScratchFolder dir;
+  const fs::path big = dir.Path() / "big.dat";
+  WriteFile(big, "");
+  fs::resize_file(big, std::uintmax_t{1} << 30);  // sparse: costs no disk
+  BookpackRun run;
+  run.prefix = "ulimit -v 200000;";
+  const Result result = run({"list", big.string()});
+  EXPECT_EQ(result.exit, 2);
+  EXPECT_NE(result.err.find("out of memory while reading the book file " + big.string()), std::string::npos)
+      << result.err;
+}
 
 TEST_F(BookpackBookFile, ListShowsEverySlotWithItsKind) {
   const Result result = run_({"list", file_.string()});
@@ -255,6 +318,19 @@ TEST_F(BookpackBookFile, ContentsShowsTheOutline) {
   EXPECT_EQ(page.exit, 1);
   EXPECT_NE(page.err.find("holds a page"), std::string::npos) << page.err;
   EXPECT_EQ(SplitLines(run_({"list", file_.string()}).out).at(139).substr(13), "page");
+
+  // A list whose levels are right but whose table would be too large to
+  // show is called too large: one long name repeated in every child's path.
+  std::string huge = std::string(70000, 'N') + "\r\n";
+  for (int child = 0; child < 4000; ++child) huge += "\tc\r\n";
+  store.SetSlot(139, huge);
+  WriteFile(file_, reader::SerializeBook(store));
+  const Result large = run_({"contents", file_.string()});
+  EXPECT_EQ(large.exit, 1);
+  EXPECT_NE(large.err.find("too large"), std::string::npos) << large.err;
+  store.SetSlot(139, "A\r\n\t\tdeep");
+  WriteFile(file_, reader::SerializeBook(store));
+  EXPECT_NE(run_({"contents", file_.string()}).err.find("one level at a time"), std::string::npos);
 }
 
 class BookpackCheck : public ::testing::Test {

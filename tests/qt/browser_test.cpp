@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QHostAddress>
 #include <QImage>
 #include <QJsonDocument>
@@ -139,7 +140,7 @@ TEST(BrowserTest, NavigatesToBlankLocalPathsAndFileUrls) {
 
   qint64 path_ms = 0;
   EXPECT_TRUE(NavigateAndWait(browser, first, &path_ms));
-  EXPECT_EQ(browser.url(), QUrl::fromLocalFile(first));
+  EXPECT_EQ(browser.ShownFile(), QFileInfo(first).absoluteFilePath());
   EXPECT_EQ(browser.title().toStdString(), "first");
 
   qint64 url_ms = 0;
@@ -160,6 +161,42 @@ TEST(BrowserTest, NavigatesToBlankLocalPathsAndFileUrls) {
 
   std::printf("[ timing   ] first load (about:blank) %lld ms, file by path %lld ms, file by URL %lld ms\n",
               static_cast<long long>(first_ms), static_cast<long long>(path_ms), static_cast<long long>(url_ms));
+}
+
+TEST(BrowserTest, PagesWithoutACharsetAreWindows1251AndDeclaredOnesKeepTheirs) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  // Left to guesswork these bytes read as Windows-1252 ("Øèôð ÝÞß").
+  const QString word = QString::fromUtf8("Шифр ЭЮЯ");
+  const QByteArray cp1251 = "\xD8\xE8\xF4\xF0 \xDD\xDE\xDF";
+  const QByteArray koi8 = "\xFB\xC9\xC6\xD2 \xFC\xE0\xF1";
+  struct Case {
+    const char* name;
+    QByteArray page;
+    const char* charset;
+  } cases[] = {
+      {"undeclared", "<html><head><title>" + cp1251 + "</title></head><body>" + cp1251 + "</body></html>",
+       "windows-1251"},
+      {"meta charset", "<html><head><meta charset=\"utf-8\"><title>" + word.toUtf8() + "</title></head></html>",
+       "UTF-8"},
+      {"http-equiv", "<html><head><META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=koi8-r\">"
+                     "<title>" + koi8 + "</title></head></html>",
+       "KOI8-R"},
+      {"byte order mark", "\xEF\xBB\xBF<html><head><title>" + word.toUtf8() + "</title></head></html>", "UTF-8"},
+  };
+  Browser browser;
+  browser.SetSilent(true);
+  browser.resize(400, 300);
+  browser.show();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const QString path = dir.filePath(QStringLiteral("tmp.html"));
+    WriteFile(path, c.page);
+    ASSERT_TRUE(NavigateAndWait(browser, path));
+    EXPECT_EQ(RunScript(browser, QStringLiteral("document.title")), word);
+    EXPECT_EQ(RunScript(browser, QStringLiteral("document.characterSet")), QString::fromLatin1(c.charset));
+    EXPECT_EQ(platform::PageDeclaresCharset(c.page), std::string(c.name) != "undeclared");
+  }
 }
 
 TEST(BrowserTest, ZoomIsExactOverTheWholeRangeAndStaysAcrossPages) {

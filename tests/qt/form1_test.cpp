@@ -1,8 +1,10 @@
 // The main window headless: start-up, layout, page display in the colour
 // theme, the handlers, and the packing buttons, over a book made per test.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -75,11 +77,15 @@ class Form1Test : public ::testing::Test {
   // Waits for the browser to finish loading the page file (not the blank).
   static bool WaitForPage(Form1& form) {
     QSignalSpy spy(&form.WebBrowser1(), &QWebEngineView::loadFinished);
+    auto shown = [&] {
+      const platform::Browser& b = form.WebBrowser1();
+      return !b.ShownFile().isEmpty() && b.url().path() == b.ShownFile();
+    };
     for (int attempt = 0; attempt < 20; ++attempt) {
-      if (form.WebBrowser1().url().isLocalFile()) return true;
+      if (shown()) return true;
       if (!spy.wait(10000)) return false;
     }
-    return form.WebBrowser1().url().isLocalFile();
+    return shown();
   }
 
   static QString DocumentHtml(Form1& form) {
@@ -263,27 +269,121 @@ TEST_F(Form1Test, PageListAndTreeShowPages) {
   EXPECT_EQ(ReadFile(form->PageFile()), reader::ApplyTheme(PageText(1), kDesignTheme));
 }
 
+// The page file keeps its name from page to page, so the engine could take a
+// new page for a reload of the old one and carry its scroll position over.
+TEST_F(Form1Test, ANewPageStartsAtItsTopWhateverTheOldOneWasScrolledTo) {
+  reader::PageStore store;
+  for (int n = 1; n <= 3; ++n)
+    store.SetSlot(n, reader::BytesToBase64("<html><body><p id=p>page " + std::to_string(n) +
+                                           "</p><div style=\"height:5000px\"></div></body></html>"));
+  reader::SaveBook(app_ / "Data.dat", store);
+  auto form = Open();
+  ASSERT_TRUE(WaitForPage(*form));
+  auto run = [&](const QString& source) {
+    QVariant answer;
+    QEventLoop loop;
+    form->WebBrowser1().page()->runJavaScript(source, [&](const QVariant& value) {
+      answer = value;
+      loop.quit();
+    });
+    loop.exec();
+    return answer;
+  };
+  run("window.scrollTo(0, 1500)");
+  ASSERT_EQ(run("window.scrollY").toInt(), 1500);
+  QSignalSpy loads(&form->WebBrowser1(), &QWebEngineView::loadFinished);
+  form->List1().SetListIndex(2);
+  ASSERT_TRUE(loads.wait(10000));
+  // Give a restore that comes after the load the time to happen.
+  QEventLoop settle;
+  QTimer::singleShot(300, &settle, &QEventLoop::quit);
+  settle.exec();
+  EXPECT_EQ(run("document.getElementById('p').textContent").toString(), "page 3");
+  EXPECT_EQ(run("window.scrollY").toInt(), 0);
+}
+
 TEST_F(Form1Test, UnwritablePageFileIsReportedAndTheReaderGoesOn) {
   reader::SaveBook(app_ / "Data.dat", SampleStore());
   auto form = Open();
+  ASSERT_TRUE(WaitForPage(*form));
   const fs::path page = form->PageFile();
   fs::remove(page);
   fs::create_directory(page);  // cannot be opened for writing, even by root
+  QSignalSpy loads(&form->WebBrowser1(), &QWebEngineView::loadFinished);
   form->List1().SetListIndex(2);
   EXPECT_TRUE(form->LastError().contains("tmp.html")) << form->LastError().toStdString();
+  // The page shown before is not left standing as if it were the chosen one.
+  ASSERT_TRUE(loads.wait(10000));
+  EXPECT_EQ(form->WebBrowser1().url(), QUrl("about:blank"));
   fs::remove(page);
   form->List1().SetListIndex(2);
   EXPECT_EQ(ReadFile(page), reader::ApplyTheme(PageText(3), kDesignTheme));
 
-  // A symlink planted at the page file's name is not followed.
+  // A symlink or a hard link planted at the page file's name is replaced,
+  // never written through.
   const fs::path victim = app_ / "victim.txt";
   WriteFile(victim, "keep");
-  fs::remove(page);
-  fs::create_symlink(victim, page);
-  form->List1().SetListIndex(0);
-  EXPECT_EQ(ReadFile(victim), "keep");
-  EXPECT_FALSE(form->LastError().isEmpty());
-  fs::remove(page);
+  for (bool hard : {false, true}) {
+    fs::remove(page);
+    if (hard)
+      fs::create_hard_link(victim, page);
+    else
+      fs::create_symlink(victim, page);
+    form->List1().SetListIndex(hard ? 0 : 1);
+    EXPECT_EQ(ReadFile(victim), "keep");
+    EXPECT_EQ(ReadFile(page), reader::ApplyTheme(PageText(hard ? 1 : 2), kDesignTheme));
+  }
+}
+
+TEST_F(Form1Test, UnreadableBookAndMissingTempFolderAreReportedByName) {
+  // A folder or a FIFO where the book should be: the same kind of message
+  // as damage, and nothing blocks; a FIFO outline stops the contents builder
+  // with its name.
+  for (bool fifo : {false, true}) {
+    fs::remove(app_ / "Data.dat");
+    if (fifo)
+      ASSERT_EQ(::mkfifo((app_ / "Data.dat").c_str(), 0600), 0);
+    else
+      fs::create_directory(app_ / "Data.dat");
+    auto form = Open();
+    EXPECT_TRUE(form->LastError().contains("Data.dat")) << form->LastError().toStdString();
+    EXPECT_TRUE(form->LastError().contains("cannot be read")) << form->LastError().toStdString();
+    if (fifo) {
+      fs::create_directories(app_ / "Data");
+      ASSERT_EQ(::mkfifo((app_ / "Data" / "names.txt").c_str(), 0600), 0);
+      form->Command1().click();
+      EXPECT_TRUE(form->LastError().contains("names.txt")) << form->LastError().toStdString();
+    }
+  }
+  // No private folder for the page file: the message names it and says why.
+  const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+  const QByteArray tmpdir = qgetenv("TMPDIR");
+  WriteFile(app_ / "not-a-folder", "x");
+  qputenv("XDG_RUNTIME_DIR", "");
+  qputenv("TMPDIR", QByteArray::fromStdString((app_ / "not-a-folder").string()));
+  auto form = Open();
+  qputenv("XDG_RUNTIME_DIR", runtime);
+  qputenv("TMPDIR", tmpdir);
+  form->List1().SetListIndex(2);
+  const std::string message = form->LastError().toStdString();
+  EXPECT_NE(message.find((app_ / "not-a-folder").string()), std::string::npos) << message;
+  EXPECT_NE(message.find("cannot be created"), std::string::npos) << message;
+}
+
+TEST_F(Form1Test, MessagesBelongToTheWindowAndOpenOnlyOnceItIsShown) {
+  WriteFile(app_ / "Data.dat", reader::SerializeBook(SampleStore()).substr(0, 100));
+  Form1 form(app_);
+  form.Load();  // as the program does: load first, then show
+  const auto boxes = [&] { return form.findChildren<QMessageBox*>(); };
+  ASSERT_EQ(boxes().size(), 1);
+  EXPECT_FALSE(boxes().front()->isVisible()) << "a message shown before its window would lie beneath it";
+  form.show();
+  QApplication::processEvents();
+  ASSERT_EQ(boxes().size(), 1);
+  EXPECT_TRUE(boxes().front()->isVisible());
+  EXPECT_EQ(boxes().front()->parentWidget(), &form);
+  EXPECT_TRUE(boxes().front()->isWindow());
+  EXPECT_TRUE(boxes().front()->text().contains("damaged"));
 }
 
 TEST_F(Form1Test, ZoomSliderAndSwatchHandlers) {
@@ -333,6 +433,15 @@ TEST_F(Form1Test, PackingButtonsBuildAndSaveTheBook) {
   EXPECT_EQ(reader::Base64ToBytes(saved.Slot(2)), PageText(20));
   EXPECT_EQ(saved.Slot(3), SampleStore().Slot(3));  // beyond the files: kept
   EXPECT_EQ(saved.Slot(139), reader::BuildContents("Part\t\r\n`Alpha\tx\r\n`Beta\ty"));
+
+  // A damaged book is kept beside the new one, and the author is told where.
+  const std::string damaged = reader::SerializeBook(SampleStore()).substr(0, 300);
+  WriteFile(app_ / "Data.dat", damaged);
+  form->Command2().click();
+  EXPECT_TRUE(form->LastError().contains(QString::fromStdString((app_ / "Data.dat.damaged").string())))
+      << form->LastError().toStdString();
+  EXPECT_EQ(ReadFile(app_ / "Data.dat.damaged"), damaged);
+  EXPECT_EQ(reader::LoadBook(app_ / "Data.dat"), form->Store());
 
   // A save that cannot happen is reported and the book on disk is kept.
   fs::remove(app_ / "Data.dat");

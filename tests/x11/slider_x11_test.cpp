@@ -68,7 +68,7 @@ class PageProbe {
     if (body < 0) return false;
     for (const QJsonValue& page : QJsonDocument::fromJson(reply.mid(body + 4)).array()) {
       const QJsonObject o = page.toObject();
-      if (o["url"].toString().endsWith("tmp.html")) path_ = QUrl(o["webSocketDebuggerUrl"].toString()).path();
+      if (QUrl(o["url"].toString()).path().endsWith("tmp.html")) path_ = QUrl(o["webSocketDebuggerUrl"].toString()).path();
     }
     return !path_.isEmpty();
   }
