@@ -23,7 +23,9 @@ TEST(StoredInt16, ValuesOutsideTheRangeAreRefused) {
     SCOPED_TRACE(c.stored);
     const auto value = drawing::StoredInt16(c.stored);
     ASSERT_EQ(value.has_value(), c.accepted);
-    if (c.accepted) EXPECT_EQ(*value, c.stored);
+    if (c.accepted) {
+      EXPECT_EQ(*value, c.stored);
+    }
   }
 }
 
