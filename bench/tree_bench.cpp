@@ -121,6 +121,13 @@ void Repaint(benchmark::State& state, int entries, bool caching) {
   if (differing != 0 || mine.size() != other.size()) state.SkipWithError("cached and plain repaints differ");
 }
 
+// One notch of the wheel and back: each repaint moves every row.
+void Scroll(benchmark::State& state, int entries) {
+  Tree t(entries);
+  int notch = 0;
+  for (auto _ : state) t.tray->VerticalScroll1().SetValue((++notch % 2) * 25, true);
+}
+
 // A new list: parsing and the first repaint, every visible name measured
 // once (sections start closed).
 void NewList(benchmark::State& state, int entries) {
@@ -133,6 +140,8 @@ void NewList(benchmark::State& state, int entries) {
 BENCHMARK_CAPTURE(Repaint, book_139_cached, 139, true)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(Repaint, book_139_plain, 139, false)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(Repaint, list_10000_cached, 10000, true)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Scroll, book_139, 139)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Scroll, list_10000, 10000)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(NewList, book_139, 139)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(NewList, list_10000, 10000)->Unit(benchmark::kMicrosecond);
 

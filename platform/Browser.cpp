@@ -332,10 +332,11 @@ void Browser::Navigate(const QString& address) {
     return;
   }
   SetShownFile(CleanLocalPath(url));
-  // The query tells one showing of the page file from the next, so the
-  // engine opens each new page at its top instead of reloading in place.
+  // The query and fragment travel along: a query that changes makes the
+  // same file a new document.
   QUrl page = PageUrl(shown_file_);
-  page.setQuery(url.query(QUrl::FullyEncoded), QUrl::StrictMode);
+  if (url.hasQuery()) page.setQuery(url.query(QUrl::FullyEncoded), QUrl::StrictMode);
+  if (url.hasFragment()) page.setFragment(url.fragment(QUrl::FullyEncoded), QUrl::StrictMode);
   load(page);
 }
 

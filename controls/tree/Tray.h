@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -235,6 +236,23 @@ class Tray {
   std::vector<std::int32_t> visibleRows_{0};
   std::vector<RowLayout> rows_;  // mirrors the item table's layout fields
   bool rowsStale_ = true;
+  // What the last repaint's layout depended on, kept when it left every row
+  // placed: the same inputs lay the rows out the same way again, so such a
+  // repaint only draws the rows in view.
+  struct LayoutInputs {
+    std::size_t entries = 0;
+    std::uint64_t openings = 0;
+    std::int32_t vibran = -1;
+    std::int32_t height = 0;
+    std::int32_t otstSleva = 0, visotaPlanki = 0, otstMegRazdel = 0, otstMegPodRazdel = 0;
+    drawing::Font shapka, element, elementVibran;
+    bool operator==(const LayoutInputs&) const = default;
+  };
+  LayoutInputs CurrentLayoutInputs() const;
+  bool DrawSettledRows(Frame& frame);
+  std::optional<LayoutInputs> settled_;
+  std::uint64_t openings_ = 0;  // section openings and closings so far
+
   double slideStep_ = 1.0;
   MarkerRect marker_;
   std::int32_t hotIndex_ = -1;

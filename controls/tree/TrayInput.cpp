@@ -97,6 +97,7 @@ void Tray::OnMouseUp() {
   TreeItem* item = const_cast<TreeItem*>(ItemAt(hot));
   if (item && item->HasChildren) {
     item->IsOpen = !item->IsOpen;
+    ++openings_;
     if (static_cast<std::size_t>(hot) < rows_.size()) rows_[static_cast<std::size_t>(hot)].IsOpen = item->IsOpen;
   }
   Lina();

@@ -60,6 +60,9 @@ struct Tray::Frame {
   const drawing::Font* checkedFont = nullptr;  // a look font already checked against the surface's
   bool fontChanged = true;
   std::int32_t fontKey = -1;
+  std::int8_t surfaceFont = 0;  // look font index the surface holds
+  bool failed = false;          // a row's layout stopped early
+  bool ordered = true;          // visible rows stand top to bottom
   std::function<drawing::Colour(drawing::Colour)> resolve;
 };
 
@@ -73,8 +76,38 @@ void Tray::SelectFont(const drawing::Font& wanted) {
 }
 
 
+Tray::LayoutInputs Tray::CurrentLayoutInputs() const {
+  return {model_.Items().size(), openings_,           model_.Vibran(),        surface_->ScaleHeight(),
+          look_.TrOtstSleva,     look_.TrVisotaPlanki, look_.TrOtstMegRazdel, look_.TrOtstMegPodRazdel,
+          look_.FontShapka,      look_.FontElement,    look_.FontElementVibran};
+}
+
+// A repaint whose layout inputs match the last settled one: every row keeps
+// its place, so only the rows in view are drawn, each with the font the
+// surface held when it was laid out.
+bool Tray::DrawSettledRows(Frame& f) {
+  if (!metrics_.Caching() || !settled_ || rowsStale_ || rows_.size() != model_.Items().size() ||
+      !(*settled_ == CurrentLayoutInputs()))
+    return false;
+  const std::array<const drawing::Font*, 3> fonts = {&look_.FontShapka, &look_.FontElement,
+                                                     &look_.FontElementVibran};
+  const auto firstInView = std::partition_point(visibleRows_.begin() + 1, visibleRows_.end(), [&](std::int32_t e) {
+    const RowLayout& r = rows_[static_cast<std::size_t>(e)];
+    return static_cast<long long>(r.RowTop) + r.RowHeight < f.value;
+  });
+  for (auto it = firstInView; it != visibleRows_.end(); ++it) {
+    const std::int32_t e = *it;
+    const RowLayout& r = rows_[static_cast<std::size_t>(e)];
+    if (r.RowTop > static_cast<long long>(f.value) + f.height) break;
+    const drawing::Font& font = *fonts[static_cast<std::size_t>(r.surfaceFont)];
+    if (!(surface_->GetFont() == font)) SelectFont(font);
+    const TreeItem& record = model_.Items()[static_cast<std::size_t>(e)];
+    Step([&] { DrawRow(f, e, PickRowStyle(look_, record, model_.Vibran() == e, f.resolve)); });
+  }
+  return true;
+}
+
 void Tray::Lina() {
-  visibleRows_.assign(1, 0);
   Frame f;
   f.resolve = [this](drawing::Colour c) { return Plain(c); };
   Step([&] {
@@ -98,9 +131,13 @@ void Tray::Lina() {
 
   std::vector<TreeItem>& items = model_.Items();
   metrics_.Prepare(items.size());
+  const bool settled = DrawSettledRows(f);
+  if (!settled) visibleRows_.assign(1, 0);
   SyncRowLayouts();
   VisibilityWalk walk;
-  for (std::size_t i = 0; i < items.size(); ++i) {
+  std::int32_t previousTop = std::numeric_limits<std::int32_t>::min();
+  long long previousBottom = std::numeric_limits<long long>::min();
+  for (std::size_t i = 0; !settled && i < items.size(); ++i) {
     Step([&] {
       RowLayout& row = rows_[i];
       const RowLayout before = row;
@@ -116,8 +153,13 @@ void Tray::Lina() {
         LayOutRow(f, static_cast<std::int32_t>(i), row, before);
       } catch (...) {
         StoreLayout(row, items[i]);  // what was laid out before the failure
+        f.failed = true;
         throw;
       }
+      const long long bottom = static_cast<long long>(row.RowTop) + row.RowHeight;
+      if (row.RowTop < previousTop || bottom < previousBottom) f.ordered = false;
+      previousTop = row.RowTop;
+      previousBottom = bottom;
     });
   }
 
@@ -131,6 +173,12 @@ void Tray::Lina() {
   Step([&] {
     if (bar_->Max() != f.scrollMax) bar_->SetMax(f.scrollMax);
   });
+  if (!settled) {
+    if (!f.sliding && !f.failed && f.ordered && metrics_.Caching())
+      settled_ = CurrentLayoutInputs();
+    else
+      settled_.reset();
+  }
   Step([&] {
     if (!f.sliding)
       timer1_->SetEnabled(false);
@@ -164,6 +212,7 @@ void Tray::LayOutRow(Frame& f, std::int32_t e, RowLayout& item, const RowLayout&
     if (FontNeedsReplacing(surface_->GetFont(), wanted)) {
       SelectFont(wanted);
       f.fontChanged = true;
+      f.surfaceFont = static_cast<std::int8_t>(item.Level == 0 ? 0 : (selected ? 2 : 1));
     }
     f.checkedFont = &wanted;
   }
@@ -178,6 +227,7 @@ void Tray::LayOutRow(Frame& f, std::int32_t e, RowLayout& item, const RowLayout&
     f.pitchWhole = std::fabs(pitch - std::trunc(pitch)) != 0.5;
     if (f.pitchWhole) f.pitch = drawing::RoundHalfEven(pitch);
   }
+  item.surfaceFont = f.surfaceFont;
   if (item.Level == 0) f.y = drawing::CheckedAdd(f.y, look_.TrOtstMegRazdel);
 
   if (item.Level >= 0 && static_cast<std::size_t>(item.Level) < f.leftByLevel.size()) {

@@ -20,7 +20,7 @@ struct TrayLook;
 
 // The fields of an entry a repaint reads and writes for every visible row,
 // kept in a compact table of their own so that laying out a long list walks
-// 36 bytes per entry instead of whole records; the item table receives a
+// 40 bytes per entry instead of whole records; the item table receives a
 // row's values only when they change.
 struct RowLayout {
   std::int32_t Level = 0;
@@ -34,11 +34,14 @@ struct RowLayout {
   // TextRight holds for this font key and name offset (-1: not known).
   std::int32_t rightFont = -1;
   std::int32_t rightOffset = 0;
+  // Which look font (0 FontShapka, 1 FontElement, 2 FontElementVibran) the
+  // surface held when the row was laid out.
+  std::int8_t surfaceFont = 0;
   bool operator==(const RowLayout&) const = default;
 };
 inline RowLayout LayoutOf(const TreeItem& item) {
   return {item.Level, item.HasChildren, item.IsOpen, item.AnimState, item.RowTop, item.TextLeft, item.TextRight,
-          item.RowHeight, -1, 0};
+          item.RowHeight, -1, 0, 0};
 }
 inline void StoreLayout(const RowLayout& row, TreeItem& item) {
   item.AnimState = row.AnimState;

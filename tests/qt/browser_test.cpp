@@ -192,7 +192,12 @@ TEST(BrowserTest, PagesWithoutACharsetAreWindows1251AndDeclaredOnesKeepTheirs) {
     SCOPED_TRACE(c.name);
     const QString path = dir.filePath(QStringLiteral("tmp.html"));
     WriteFile(path, c.page);
-    ASSERT_TRUE(NavigateAndWait(browser, path));
+    // One file under a new query each time, as the window shows its pages:
+    // the query reaches the address shown.
+    QUrl address = QUrl::fromLocalFile(path);
+    address.setQuery(QString::fromLatin1(c.charset));
+    ASSERT_TRUE(NavigateAndWait(browser, address.toString(QUrl::FullyEncoded)));
+    EXPECT_EQ(browser.url().query(), QString::fromLatin1(c.charset));
     EXPECT_EQ(RunScript(browser, QStringLiteral("document.title")), word);
     EXPECT_EQ(RunScript(browser, QStringLiteral("document.characterSet")), QString::fromLatin1(c.charset));
     EXPECT_EQ(platform::PageDeclaresCharset(c.page), std::string(c.name) != "undeclared");

@@ -9,67 +9,13 @@
 # Exit 77: no X server, no xdotool or ImageMagick, or a tree that draws no rows.
 set -euo pipefail
 bin="$1"
-for tool in xdotool import; do
-  command -v "$tool" >/dev/null || { echo "$tool is not installed: skipped."; exit 77; }
-done
-
-work=$(mktemp -d)
-pid= xvfb=
-cleanup() {
-  [ -n "$pid" ] && { kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; }
-  [ -n "$xvfb" ] && { kill "$xvfb" 2>/dev/null || true; wait "$xvfb" 2>/dev/null || true; }
-  rm -rf "$work"
-}
-trap cleanup EXIT
-if command -v Xvfb >/dev/null; then
-  Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp 5>"$work/display" 2>"$work/xvfb.log" &
-  xvfb=$!
-  for _ in $(seq 1 200); do
-    [ -s "$work/display" ] && break
-    kill -0 "$xvfb" 2>/dev/null || { echo "Xvfb did not start: skipped."; cat "$work/xvfb.log"; exit 77; }
-    sleep 0.05
-  done
-  [ -s "$work/display" ] || { echo "Xvfb gave no display: skipped."; exit 77; }
-  export DISPLAY=":$(head -1 "$work/display")"
-fi
-[ -n "${DISPLAY:-}" ] || { echo "No X display: skipped."; exit 77; }
-mkdir -m 700 "$work/runtime"
-if [ "$(id -u)" = 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
-XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb \
-  QT_LOGGING_RULES="qt.webenginecontext.info=false;js.*=false" "$bin/reader" >"$work/log" 2>&1 &
-pid=$!
-
-fail() { echo "FAIL: $*"; echo "--- reader output:"; tail -20 "$work/log"; exit 1; }
+source "$(dirname "$0")/reader_harness.sh"
+reader_harness_start xdotool import
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
-
-# The main window, placed by nobody: there is no window manager.
-main=
-for _ in $(seq 1 300); do
-  main=$(xdotool search --maxdepth 1 --onlyvisible --pid "$pid" --name '^Form1$' 2>/dev/null | head -1 || true)
-  [ -n "$main" ] && break
-  kill -0 "$pid" 2>/dev/null || fail "the reader exited early"
-  sleep 0.1
-done
-[ -n "$main" ] || fail "no main window after 30 s"
-eval "$(xdotool getwindowgeometry --shell "$main")"
-winX=$X winY=$Y
+reader_harness_main_window
 # The contents tree as designed: left edge, 56 px down, 371 px wide.
 treeX=$winX treeY=$((winY + 56)) treeW=371
 sleep 1.5  # the rows slide in
-
-# Centres of the tree's text lines, top down: bands of screen rows holding
-# light text pixels (the names are drawn light on a dark tree).
-row_centres() {
-  local h=$1
-  import -window root -crop "$((treeW - 40))x${h}+$((treeX + 4))+${treeY}" -depth 8 "rgb:$work/tree.rgb"
-  od -An -v -tu1 -w$(( (treeW - 40) * 3 )) "$work/tree.rgb" | awk -v top="$treeY" '
-    { lit = 0
-      for (i = 1; i + 2 <= NF; i += 3) if ($i > 150 && $(i + 1) > 150 && $(i + 2) > 150) { lit = 1; break }
-      y = NR - 1
-      if (lit && start < 0) start = y
-      if (!lit && start >= 0) { print top + int((start + y - 1) / 2); start = -1 } }
-    BEGIN { start = -1 }'
-}
 
 # Our top-level windows other than the main window: the balloon (and the
 # shadow that stands behind it, further right and down).

@@ -9,74 +9,22 @@
 # Exit 77: no X server, or no xdotool or ImageMagick.
 set -euo pipefail
 bin="$1"
-for tool in xdotool import compare display convert; do
-  command -v "$tool" >/dev/null || { echo "$tool is not installed: skipped."; exit 77; }
-done
-
-work=$(mktemp -d)
-pid= xvfb= foreign=
-cleanup() {
-  for p in "$pid" "$foreign" "$xvfb"; do
-    [ -n "$p" ] && { kill "$p" 2>/dev/null || true; wait "$p" 2>/dev/null || true; }
-  done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-if command -v Xvfb >/dev/null; then
-  Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp 5>"$work/display" 2>"$work/xvfb.log" &
-  xvfb=$!
-  for _ in $(seq 1 200); do
-    [ -s "$work/display" ] && break
-    kill -0 "$xvfb" 2>/dev/null || { echo "Xvfb did not start: skipped."; cat "$work/xvfb.log"; exit 77; }
-    sleep 0.05
-  done
-  [ -s "$work/display" ] || { echo "Xvfb gave no display: skipped."; exit 77; }
-  export DISPLAY=":$(head -1 "$work/display")"
-fi
-[ -n "${DISPLAY:-}" ] || { echo "No X display: skipped."; exit 77; }
-mkdir -m 700 "$work/runtime"
-if [ "$(id -u)" = 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
-XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb \
-  QT_LOGGING_RULES="qt.webenginecontext.info=false;js.*=false" "$bin/reader" >"$work/log" 2>&1 &
-pid=$!
+source "$(dirname "$0")/reader_harness.sh"
+reader_harness_start xdotool import compare display convert
 page="$work/runtime/tmp.html"
-
-fail() { echo "FAIL: $*"; echo "--- reader output:"; tail -20 "$work/log"; exit 1; }
-
-main=
-for _ in $(seq 1 300); do
-  main=$(xdotool search --maxdepth 1 --onlyvisible --pid "$pid" --name '^Form1$' 2>/dev/null | head -1 || true)
-  [ -n "$main" ] && [ -s "$page" ] && break
-  kill -0 "$pid" 2>/dev/null || fail "the reader exited early"
-  sleep 0.1
-done
-[ -n "$main" ] || fail "no main window after 30 s"
-eval "$(xdotool getwindowgeometry --shell "$main")"
-winX=$X winY=$Y
+reader_harness_main_window "$page"
 # The contents tree: left edge, 371 px wide; the window lays it out level
 # with the page view, 64 px down and as tall as the view (over 500 px).
 treeX=$winX treeY=$((winY + 64)) treeW=371 treeH=480
 hx=$((treeX + 120))
 sleep 1
 
-# Centres of the tree's text lines, top down: bands of screen rows holding
-# light pixels (names are drawn light on the dark tree).
-row_centres() {
-  import -window root -crop "$((treeW - 40))x${treeH}+$((treeX + 4))+${treeY}" -depth 8 "rgb:$work/tree.rgb"
-  od -An -v -tu1 -w$(( (treeW - 40) * 3 )) "$work/tree.rgb" | awk -v top="$treeY" '
-    { lit = 0
-      for (i = 1; i + 2 <= NF; i += 3) if ($i > 150 && $(i + 1) > 150 && $(i + 2) > 150) { lit = 1; break }
-      y = NR - 1
-      if (lit && start < 0) start = y
-      if (!lit && start >= 0) { print top + int((start + y - 1) / 2); start = -1 } }
-    BEGIN { start = -1 }'
-}
 click_at() { xdotool mousemove "$1" "$2" click 1; }
 
 # The book's outline: sections and the pages under each, in order.
 "$bin/bookpack" contents "$bin/Data.dat" >"$work/outline"
 sections=$(grep -vc '^ ' "$work/outline" || true)
-mapfile -t closed < <(row_centres)
+mapfile -t closed < <(row_centres "$treeH")
 [ "${#closed[@]}" -eq "$sections" ] || fail "expected $sections section rows, saw ${#closed[@]}"
 
 # The last section first: rows above a click never move, so every section
@@ -86,7 +34,7 @@ last_pages=$(awk '!/^ /{n = 0; next} {n++} END {print n}' "$work/outline")
 for ((s = sections - 1; s >= 0; s--)); do
   click_at "$hx" "${closed[$s]}"
   sleep 1.2  # the pages slide in
-  mapfile -t rows < <(row_centres)
+  mapfile -t rows < <(row_centres "$treeH")
   if [ "$s" -eq $((sections - 1)) ]; then
     [ "${#rows[@]}" -eq $((sections + last_pages)) ] ||
       fail "the last section did not open: ${#rows[@]} rows, expected $((sections + last_pages))"
@@ -117,7 +65,7 @@ echo "a click on the first page row showed page $number"
 # Another program's window below the reader; a notch turned over it.
 convert -size 200x120 xc:gray50 "$work/foreign.png"
 display -geometry +900+800 "$work/foreign.png" &
-foreign=$!
+extra_pids+=($!)
 fwin=
 for _ in $(seq 1 100); do
   fwin=$(xdotool search --onlyvisible --name 'foreign' 2>/dev/null | head -1 || true)
