@@ -192,7 +192,18 @@ bool QtHost::CaptureScreen(drawing::ScreenRect rect, drawing::Image& out) const 
   // elsewhere (offscreen, Wayland) the caller is told so.
   if (!x11::Available() || rect.Width() <= 0 || rect.Height() <= 0) return false;
   drawing::Image captured(rect.Width(), rect.Height(), 0xFF000000u);
+  // One request to the server where the screen is laid out as the root
+  // window's 32-bit words and the screen is unscaled: the balloon copies
+  // the screen on every build, and Qt's own grab goes through a pixmap and
+  // two conversions.
   const QRect wanted(rect.left, rect.top, rect.Width(), rect.Height());
+  if (ScaleAt(wanted.topLeft()) == 1.0) {
+    const drawing::PixelView into = captured.View();
+    if (x11::ReadRootPixels(rect.left, rect.top, rect.Width(), rect.Height(), into.bits, into.stride)) {
+      out = std::move(captured);
+      return true;
+    }
+  }
   for (QScreen* screen : QGuiApplication::screens()) {
     const QRect g = screen->geometry();
     const QRect part = wanted.intersected(g);

@@ -73,8 +73,44 @@ std::optional<std::uint32_t> WindowAt(int rootX, int rootY) {
   return window;
 }
 
+bool ReadRootPixels(int left, int top, int width, int height, std::uint32_t* rows, int stride) {
+  const auto x = Connect();
+  if (!x || width <= 0 || height <= 0) return false;
+  const xcb_setup_t* setup = xcb_get_setup(x->connection);
+  const xcb_screen_t* screen = xcb_setup_roots_iterator(setup).data;
+  if (screen->root_depth != 24 || setup->image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST) return false;
+  bool thirtyTwoBits = false;
+  for (auto f = xcb_setup_pixmap_formats_iterator(setup); f.rem; xcb_format_next(&f))
+    if (f.data->depth == 24) thirtyTwoBits = f.data->bits_per_pixel == 32;
+  if (!thirtyTwoBits) return false;
+  // The server refuses a rectangle that reaches beyond the root: ask for
+  // the part inside it only.
+  const int x0 = std::max(left, 0), y0 = std::max(top, 0);
+  const int x1 = std::min(left + width, static_cast<int>(screen->width_in_pixels));
+  const int y1 = std::min(top + height, static_cast<int>(screen->height_in_pixels));
+  if (x0 >= x1 || y0 >= y1) return true;
+  ReplyPtr<xcb_get_image_reply_t> reply(
+      xcb_get_image_reply(x->connection,
+                          xcb_get_image(x->connection, XCB_IMAGE_FORMAT_Z_PIXMAP, x->root, Coordinate(x0),
+                                        Coordinate(y0), static_cast<std::uint16_t>(x1 - x0),
+                                        static_cast<std::uint16_t>(y1 - y0), ~0u),
+                          nullptr),
+      &std::free);
+  if (!reply) return false;
+  const int w = x1 - x0, h = y1 - y0;
+  if (xcb_get_image_data_length(reply.get()) < w * h * 4) return false;
+  const auto* data = reinterpret_cast<const std::uint32_t*>(xcb_get_image_data(reply.get()));
+  for (int y = 0; y < h; ++y) {
+    const std::uint32_t* from = data + static_cast<std::ptrdiff_t>(y) * w;
+    std::uint32_t* to = rows + static_cast<std::ptrdiff_t>(y0 - top + y) * stride + (x0 - left);
+    for (int i = 0; i < w; ++i) to[i] = from[i] | 0xFF000000u;
+  }
+  return true;
+}
+
 #else
 
+bool ReadRootPixels(int, int, int, int, std::uint32_t*, int) { return false; }
 bool Available() { return false; }
 std::optional<PointerState> QueryPointer() { return {}; }
 std::optional<std::uint32_t> WindowAt(int, int) { return {}; }

@@ -21,5 +21,11 @@ std::optional<PointerState> QueryPointer();
 // sees it (window shapes included); the root window itself over bare
 // desktop. Empty where the server cannot be asked.
 std::optional<std::uint32_t> WindowAt(int rootX, int rootY);
+// Copies the root window's pixels of a rectangle (root coordinates) into
+// rows of 32-bit 0xFFRRGGBB words, `stride` words apart; pixels beyond the
+// root stay as they were. False where the server cannot be asked or its
+// pixel layout is not 24-bit colour in 32-bit words (the caller then takes
+// the slower general path).
+bool ReadRootPixels(int left, int top, int width, int height, std::uint32_t* rows, int stride);
 
 }  // namespace platform::x11
