@@ -9,7 +9,7 @@ READER_PACKAGES=(
   googletest libgtest-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
   fonts-liberation fonts-dejavu-core
-  xvfb xauth xdotool
+  xvfb xauth xdotool x11-utils imagemagick
   desktop-file-utils appstream dpkg-dev
 )
 
