@@ -1,12 +1,17 @@
 #pragma once
 // What the X11 tests share: waiting on the X server, running xdotool, and
 // "another program" (a foreign window in a process of its own).
+#include <QGuiApplication>
 #include <QProcess>
 #include <QRect>
 #include <QString>
 #include <QStringList>
+#include <QWidget>
+#include <QWindow>
 #include <functional>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 namespace x11test {
 
@@ -43,6 +48,34 @@ class ForeignProcess {
   QProcess process_;
   QString windowId_;
   std::vector<int> wheels_;
+};
+
+// A suite with another program's window at Suite::kForeignPlace for its
+// whole run, and our own frameless window shown where each test wants it.
+template <class Suite>
+class ForeignWindowSuite : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    foreign_ = new ForeignProcess(Suite::kForeignPlace);
+    foreignStarted_ = foreign_->Start();
+  }
+  static void TearDownTestSuite() {
+    delete foreign_;
+    foreign_ = nullptr;
+  }
+
+  // Fails the test unless the X server, the foreign window and own are up.
+  static void ShowOwnWindow(QWidget& own, const QRect& place) {
+    ASSERT_EQ(QGuiApplication::platformName(), "xcb");
+    ASSERT_TRUE(foreignStarted_) << "the foreign window did not appear";
+    own.setWindowFlag(Qt::FramelessWindowHint);
+    own.setGeometry(place);
+    own.show();
+    ASSERT_TRUE(WaitUntil([&own] { return own.windowHandle() && own.windowHandle()->isExposed(); }));
+  }
+
+  inline static ForeignProcess* foreign_ = nullptr;
+  inline static bool foreignStarted_ = false;
 };
 
 }  // namespace x11test

@@ -25,30 +25,17 @@ using x11test::WaitUntil;
 
 // Apart on the 1024x768 Xvfb screen; without a window manager windows sit
 // exactly where they are put.
-const QRect kForeignPlace(40, 400, 300, 300);
+constexpr QRect kForeignPlace(40, 400, 300, 300);
 const QRect kOwnPlace(400, 40, 400, 300);
 
-class HostX11Test : public ::testing::Test {
+class HostX11Test : public x11test::ForeignWindowSuite<HostX11Test> {
+ public:
+  static constexpr QRect kForeignPlace = ::kForeignPlace;
+
  protected:
   HostX11Test() : host_(&root_) {}
 
-  static void SetUpTestSuite() {
-    foreign_ = new x11test::ForeignProcess(kForeignPlace);
-    foreignStarted_ = foreign_->Start();
-  }
-  static void TearDownTestSuite() {
-    delete foreign_;
-    foreign_ = nullptr;
-  }
-
-  void SetUp() override {
-    ASSERT_EQ(QGuiApplication::platformName(), "xcb");
-    ASSERT_TRUE(foreignStarted_) << "the foreign window did not appear";
-    root_.setWindowFlag(Qt::FramelessWindowHint);
-    root_.setGeometry(kOwnPlace);
-    root_.show();
-    ASSERT_TRUE(WaitUntil([this] { return root_.windowHandle() && root_.windowHandle()->isExposed(); }));
-  }
+  void SetUp() override { ShowOwnWindow(root_, kOwnPlace); }
 
   std::unique_ptr<platform::QtSurface> Make(drawing::Surface* parent, int left, int top, int width, int height) {
     auto s = std::unique_ptr<platform::QtSurface>(static_cast<platform::QtSurface*>(host_.CreateSurface(parent).release()));
@@ -69,14 +56,10 @@ class HostX11Test : public ::testing::Test {
     return WaitUntil([&] { return ScreenAt(x, y) == colour; }, 5000);
   }
 
-  static x11test::ForeignProcess* foreign_;
-  static bool foreignStarted_;
   QWidget root_;
   platform::QtHost host_;
 };
 
-x11test::ForeignProcess* HostX11Test::foreign_ = nullptr;
-bool HostX11Test::foreignStarted_ = false;
 
 TEST_F(HostX11Test, ADoubleClickArrivesAsPressReleaseDoubleClickRelease) {
   auto surface = Make(nullptr, 20, 30, 200, 100);

@@ -29,7 +29,7 @@ using x11test::WaitUntil;
 
 // Both windows sit apart on the 1024x768 Xvfb screen; there is no window
 // manager, so they are placed exactly.
-const QRect kForeignPlace(40, 40, 300, 300);
+constexpr QRect kForeignPlace(40, 40, 300, 300);
 const QRect kOwnPlace(560, 40, 300, 300);
 
 // Our own window: counts the wheel events it gets and middle-button presses,
@@ -50,25 +50,12 @@ class OwnWindow : public QWidget {
   }
 };
 
-class DesktopWheelX11Test : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    foreign_ = new ForeignProcess(kForeignPlace);
-    foreignStarted_ = foreign_->Start();
-  }
-  static void TearDownTestSuite() {
-    delete foreign_;
-    foreign_ = nullptr;
-  }
+class DesktopWheelX11Test : public x11test::ForeignWindowSuite<DesktopWheelX11Test> {
+ public:
+  static constexpr QRect kForeignPlace = ::kForeignPlace;
 
-  void SetUp() override {
-    ASSERT_EQ(QGuiApplication::platformName(), "xcb");
-    ASSERT_TRUE(foreignStarted_) << "the foreign window did not appear";
-    own_.setWindowFlag(Qt::FramelessWindowHint);
-    own_.setGeometry(kOwnPlace);
-    own_.show();
-    ASSERT_TRUE(WaitUntil([this] { return own_.windowHandle()->isExposed(); }));
-  }
+ protected:
+  void SetUp() override { ShowOwnWindow(own_, kOwnPlace); }
 
   // Runs xdotool with the given commands, then puts the marker, and waits
   // until the marker has arrived.
@@ -87,15 +74,10 @@ class DesktopWheelX11Test : public ::testing::Test {
     return {};
   }
 
-  static ForeignProcess* foreign_;
-  static bool foreignStarted_;
   std::vector<int> signs_;
   DesktopWheel wheel_{[this](int sign) { signs_.push_back(sign); }};
   OwnWindow own_;
 };
-
-ForeignProcess* DesktopWheelX11Test::foreign_ = nullptr;
-bool DesktopWheelX11Test::foreignStarted_ = false;
 
 TEST_F(DesktopWheelX11Test, NotchesOverAnotherProgramsWindowAreCountedAndStillReachIt) {
   wheel_.Install();
