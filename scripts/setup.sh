@@ -10,7 +10,12 @@ READER_PACKAGES=(
   clang-14 libclang-rt-14-dev
   fonts-liberation fonts-dejavu-core
   xvfb xauth xdotool x11-utils imagemagick
-  desktop-file-utils appstream dpkg-dev
+  desktop-file-utils appstream appstream-util dpkg-dev lintian
+  ccache
+  libxapian-dev libgumbo-dev
+  qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
+  at-spi2-core python3-pyatspi dbus dbus-x11
+  weston qt6-wayland
 )
 
 reader_missing_packages() {
