@@ -18,6 +18,7 @@
 #include "reader/core/Cp1251.h"
 #include "reader/core/PageStore.h"
 #include "reader/packing/Packing.h"
+#include "reader/tools/SearchCommand.h"
 
 namespace {
 
@@ -43,6 +44,12 @@ constexpr std::string_view kHelp =
     "                 with each entry's page number in brackets\n"
     "  check DIR      compare DIR/Data/names.txt with DIR/Lor2 and report every\n"
     "                 problem found\n"
+    "  search FILE [--limit N] QUERY...\n"
+    "                 search the book's pages: one line per hit, best first, with\n"
+    "                 page number, name and a snippet, TAB-separated, the matched\n"
+    "                 words between asterisks; every word must occur, in any\n"
+    "                 inflection, \"quoted words\" as a phrase; at most N hits\n"
+    "                 (default 20); exit 0 with hits, 1 with none\n"
     "  --help         show this text\n"
     "\n"
     "A slot that decodes as Base64 counts as a page even when it would also\n"
@@ -50,7 +57,8 @@ constexpr std::string_view kHelp =
     "entries, while a real contents list (NULs, blanks, hyphens) never decodes.\n"
     "\n"
     "Exit status: 0 success, 1 problems found (build: the book was saved but\n"
-    "some input was missing, unreadable or ignored), 2 usage or I/O error.\n";
+    "some input was missing, unreadable or ignored; search: nothing found),\n"
+    "2 usage or I/O error.\n";
 
 // What the tool is doing, for the message when memory runs out: the file
 // and the step, so the author knows which input is too large.
@@ -470,6 +478,7 @@ int Run(int argc, char** argv) {
     return kOk;
   }
   const auto expect = [&](int operands) { return argc == 2 + operands; };
+  if (command == "search") return bookpack::SearchCommand(argc - 1, argv + 1);
   if (command == "build" && expect(1)) return Build(argv[2]);
   if (command == "list" && expect(1)) return List(argv[2]);
   if (command == "extract" && expect(2)) return Extract(argv[2], argv[3]);

@@ -1,0 +1,325 @@
+#include "search/BookIndex.h"
+
+#include <xapian.h>
+
+#include <stdlib.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <optional>
+
+#include "controls/tree/ContentsList.h"
+#include "drawing/Arithmetic.h"
+#include "reader/core/Base64.h"
+#include "reader/core/Cp1251.h"
+#include "reader/core/PageStore.h"
+#include "reader/core/PageTheme.h"
+#include "reader/core/TempFolder.h"
+#include "search/PageText.h"
+
+namespace search {
+namespace {
+
+// A name's words count this many times over, so that with the engine's
+// saturating term weight a page whose name matches outranks one whose
+// long text merely mentions the words.
+constexpr Xapian::termcount kNameWeight = 6;
+// Positions skipped between the name and the text: a phrase never runs
+// from the end of one into the start of the other.
+constexpr Xapian::termcount kFieldGap = 100;
+
+// Snippet markers: control characters never survive text extraction, so
+// they cannot occur in the text itself.
+constexpr char kMatchStart[] = "\x01";
+constexpr char kMatchEnd[] = "\x02";
+constexpr char kOmitted[] = "\xE2\x80\xA6";  // …
+
+// Russian words through the Russian stemmer, all others through the English
+// one; "ё" is folded first so that both spellings share a stem. Words reach
+// it already lower-cased.
+class BilingualStem : public Xapian::StemImplementation {
+ public:
+  std::string operator()(const std::string& word) override {
+    std::string folded = word;
+    FoldYo(folded);
+    const bool cyrillic = std::any_of(folded.begin(), folded.end(), [](char c) {
+      const auto b = static_cast<unsigned char>(c);
+      return b == 0xD0 || b == 0xD1;
+    });
+    return cyrillic ? russian_(folded) : english_(folded);
+  }
+  std::string get_description() const override { return "Russian and English"; }
+
+ private:
+  Xapian::Stem russian_{"russian"};
+  Xapian::Stem english_{"english"};
+};
+
+// Bytes that are not UTF-8 (a query typed in another code page, a cut-off
+// character) would be read as Latin-1 letters and make a word no page has;
+// they stand apart from the words instead.
+std::string ValidUtf8(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    std::size_t extra = lead < 0x80 ? 0 : lead >= 0xC2 && lead <= 0xDF ? 1 : lead >= 0xE0 && lead <= 0xEF ? 2
+                                   : lead >= 0xF0 && lead <= 0xF4 ? 3 : 4;
+    bool valid = extra < 4 && i + extra < text.size() + (extra == 0 ? 1 : 0);
+    for (std::size_t k = 1; valid && k <= extra; ++k) valid = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
+    if (valid && extra == 2) {
+      const auto second = static_cast<unsigned char>(text[i + 1]);
+      valid = !(lead == 0xE0 && second < 0xA0) && !(lead == 0xED && second > 0x9F);
+    } else if (valid && extra == 3) {
+      const auto second = static_cast<unsigned char>(text[i + 1]);
+      valid = !(lead == 0xF0 && second < 0x90) && !(lead == 0xF4 && second > 0x8F);
+    }
+    if (!valid) {
+      out.push_back(' ');
+      ++i;
+      continue;
+    }
+    out.append(text.substr(i, extra + 1));
+    i += extra + 1;
+  }
+  return out;
+}
+
+std::string Folded(std::string_view text) {
+  std::string out = Xapian::Unicode::tolower(ValidUtf8(text));
+  FoldYo(out);
+  return out;
+}
+
+// "7-bet Name", as the contents builder writes a page entry's name, without
+// the number and "-bet ", which every name has and no reader searches for.
+std::string_view NameWords(std::string_view name) {
+  std::size_t i = 0;
+  while (i < name.size() && name[i] >= '0' && name[i] <= '9') ++i;
+  if (i > 0 && name.substr(i).starts_with("-bet ")) return name.substr(i + 5);
+  return name;
+}
+
+std::string Unescape(std::string_view text) {
+  static constexpr std::pair<std::string_view, char> kEntities[] = {
+      {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&#39;", '\''}, {"&apos;", '\''}};
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    bool replaced = false;
+    if (text[i] == '&') {
+      for (const auto& [entity, c] : kEntities) {
+        if (text.substr(i).starts_with(entity)) {
+          out.push_back(c);
+          i += entity.size();
+          replaced = true;
+          break;
+        }
+      }
+    }
+    if (!replaced) out.push_back(text[i++]);
+  }
+  return out;
+}
+
+std::vector<SnippetPart> ParseSnippet(std::string_view marked) {
+  std::vector<SnippetPart> parts;
+  bool match = false;
+  std::size_t start = 0;
+  auto flush = [&](std::size_t end) {
+    if (end > start) parts.push_back({Unescape(marked.substr(start, end - start)), match});
+  };
+  for (std::size_t i = 0; i < marked.size(); ++i) {
+    if (marked[i] == kMatchStart[0] || marked[i] == kMatchEnd[0]) {
+      flush(i);
+      match = marked[i] == kMatchStart[0];
+      start = i + 1;
+    }
+  }
+  flush(marked.size());
+  return parts;
+}
+
+std::string FirstMatch(const std::vector<SnippetPart>& parts) {
+  std::string found;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (!parts[i].match) continue;
+    found = parts[i].text;
+    // Words of a phrase come marked one by one with blanks between them.
+    while (i + 2 < parts.size() && !parts[i + 1].match && parts[i + 2].match &&
+           parts[i + 1].text.find_first_not_of(' ') == std::string::npos) {
+      found += parts[i + 1].text + parts[i + 2].text;
+      i += 2;
+    }
+    break;
+  }
+  return found;
+}
+
+void RemoveFolder(std::filesystem::path& folder) {
+  if (folder.empty()) return;
+  std::error_code ec;
+  std::filesystem::remove_all(folder, ec);
+  folder.clear();
+}
+
+}  // namespace
+
+std::vector<IndexedPage> BookPages(const reader::PageStore& store) {
+  std::vector<std::string> names(reader::kSlotCount);
+  const std::string& contentsSlot = store.Slot(reader::kContentsSlot);
+  const bool lastIsPage = !reader::Base64ToBytes(contentsSlot).empty();
+  if (!lastIsPage && !contentsSlot.empty()) {
+    if (const auto items = tree::ParseContentsList(reader::Cp1251ToUtf8(contentsSlot))) {
+      for (const tree::TreeItem& item : *items) {
+        if (item.HasChildren) continue;
+        // The page number as the window reads it when the entry is chosen.
+        int slot = -1;
+        try {
+          slot = drawing::RoundHalfEven(reader::LeadingNumber(item.Texts[3]));
+        } catch (const std::exception&) {
+        }
+        if (slot >= 1 && slot <= reader::kLastSlot && names[slot].empty()) names[slot] = item.Texts[1];
+      }
+    }
+  }
+  std::vector<IndexedPage> pages;
+  const int last = lastIsPage ? reader::kLastSlot : reader::kLastSlot - 1;
+  for (int slot = 1; slot <= last; ++slot) {
+    PageText text = ExtractPage(reader::Base64ToBytes(store.Slot(slot)));
+    std::string name = names[slot].empty() ? std::move(text.title) : std::move(names[slot]);
+    if (name.empty() && text.body.empty()) continue;
+    pages.push_back({slot, std::move(name), std::move(text.body)});
+  }
+  return pages;
+}
+
+// The engine's in-memory store keeps a word's positions in a way that costs
+// the square of its occurrences in one page: a 5 MB page took minutes. Its
+// disk format is linear, so the index lies in a folder of its own inside the
+// user's private temporary folder, removed with the index; only when there
+// is no such folder does it fall back to memory.
+Xapian::WritableDatabase OpenStore(std::filesystem::path& folder) {
+  try {
+    std::string pattern = (reader::TempFolder() / "search-index.XXXXXX").string();
+    if (::mkdtemp(pattern.data()) != nullptr) {
+      folder = pattern;
+      // Nothing is worth syncing to disk: the index dies with the process.
+      return Xapian::WritableDatabase(pattern, Xapian::DB_CREATE_OR_OVERWRITE | Xapian::DB_BACKEND_GLASS |
+                                                   Xapian::DB_NO_SYNC | Xapian::DB_NO_TERMLIST);
+    }
+  } catch (const reader::IoError&) {
+  } catch (const Xapian::Error&) {
+    RemoveFolder(folder);
+  }
+  return Xapian::WritableDatabase(std::string(), Xapian::DB_BACKEND_INMEMORY);
+}
+
+struct BookIndex::Impl {
+  std::vector<IndexedPage> pages;
+  std::filesystem::path folder;
+  Xapian::WritableDatabase db = OpenStore(folder);
+  Xapian::Stem stem{new BilingualStem};
+  Xapian::QueryParser parser;
+
+  ~Impl() {
+    try {
+      db.close();
+    } catch (const Xapian::Error&) {
+    }
+    RemoveFolder(folder);
+  }
+
+  std::optional<Xapian::MSet> Run(std::string_view query, const SearchOptions& options) {
+    const std::string text = Folded(query);
+    Xapian::Query parsed;
+    unsigned flags = Xapian::QueryParser::FLAG_PHRASE;
+    if (options.typing) flags |= Xapian::QueryParser::FLAG_PARTIAL;
+    try {
+      parsed = parser.parse_query(text, flags);
+    } catch (const Xapian::QueryParserError&) {
+      // What the parser cannot read as written it can read as plain words.
+      try {
+        parsed = parser.parse_query(text, 0);
+      } catch (const Xapian::QueryParserError&) {
+        return std::nullopt;
+      }
+    }
+    if (parsed.empty()) return std::nullopt;
+    Xapian::Enquire enquire(db);
+    enquire.set_query(parsed);
+    return enquire.get_mset(0, static_cast<Xapian::doccount>(std::min<std::size_t>(options.limit, pages.size())));
+  }
+};
+
+BookIndex::BookIndex(std::vector<IndexedPage> pages) : impl_(std::make_unique<Impl>()) {
+  impl_->pages = std::move(pages);
+  Xapian::TermGenerator generator;
+  generator.set_stemmer(impl_->stem);
+  generator.set_stemming_strategy(Xapian::TermGenerator::STEM_SOME);
+  for (std::size_t i = 0; i < impl_->pages.size(); ++i) {
+    IndexedPage& page = impl_->pages[i];
+    Xapian::Document doc;
+    generator.set_document(doc);
+    std::string name(NameWords(page.name));
+    FoldYo(name);
+    generator.index_text(name, kNameWeight);
+    generator.increase_termpos(kFieldGap);
+    std::string body = page.text;
+    FoldYo(body);
+    generator.index_text(body);
+    doc.set_data(std::to_string(i));
+    impl_->db.add_document(doc);
+    // Snippets are one line.
+    std::replace(page.text.begin(), page.text.end(), '\n', ' ');
+  }
+  impl_->db.commit();
+  impl_->parser.set_stemmer(impl_->stem);
+  impl_->parser.set_stemming_strategy(Xapian::QueryParser::STEM_SOME);
+  impl_->parser.set_default_op(Xapian::Query::OP_AND);
+  impl_->parser.set_database(impl_->db);
+}
+
+BookIndex::~BookIndex() = default;
+BookIndex::BookIndex(BookIndex&&) noexcept = default;
+BookIndex& BookIndex::operator=(BookIndex&&) noexcept = default;
+
+std::size_t BookIndex::PageCount() const { return impl_->pages.size(); }
+
+std::vector<int> BookIndex::Match(std::string_view query, const SearchOptions& options) const {
+  std::vector<int> slots;
+  try {
+    const auto mset = impl_->Run(query, options);
+    if (!mset) return slots;
+    for (auto it = mset->begin(); it != mset->end(); ++it)
+      slots.push_back(impl_->pages[std::stoul(it.get_document().get_data())].slot);
+  } catch (const Xapian::Error&) {
+    slots.clear();
+  }
+  return slots;
+}
+
+std::vector<Hit> BookIndex::Search(std::string_view query, const SearchOptions& options) const {
+  std::vector<Hit> hits;
+  try {
+    const auto mset = impl_->Run(query, options);
+    if (!mset) return hits;
+    for (auto it = mset->begin(); it != mset->end(); ++it) {
+      const IndexedPage& page = impl_->pages[std::stoul(it.get_document().get_data())];
+      Hit hit;
+      hit.slot = page.slot;
+      hit.name = page.name;
+      hit.snippet = ParseSnippet(mset->snippet(page.text, options.snippetBytes, impl_->stem,
+                                               Xapian::MSet::SNIPPET_BACKGROUND_MODEL |
+                                                   Xapian::MSet::SNIPPET_EXHAUSTIVE,
+                                               kMatchStart, kMatchEnd, kOmitted));
+      hit.firstMatch = FirstMatch(hit.snippet);
+      hits.push_back(std::move(hit));
+    }
+  } catch (const Xapian::Error&) {
+    hits.clear();
+  }
+  return hits;
+}
+
+}  // namespace search

@@ -1,0 +1,328 @@
+// The book search: what text a page yields, which pages a query finds, in
+// what order, and what the snippets mark; judged on the two sample books.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "reader/core/Base64.h"
+#include "reader/core/Cp1251.h"
+#include "reader/packing/Packing.h"
+#include "search/BookIndex.h"
+#include "search/PageText.h"
+
+#ifndef SAMPLE_BOOK_DIR
+#error "SAMPLE_BOOK_DIR must name the sample book's folder"
+#endif
+
+namespace {
+
+using search::BookIndex;
+using search::IndexedPage;
+using search::SearchOptions;
+
+std::string Cp1251(const std::string& utf8) { return reader::Utf8ToCp1251(utf8); }
+
+// --- text extraction ------------------------------------------------------
+
+struct ExtractCase {
+  const char* what;
+  std::string bytes;
+  std::string title;
+  std::string body;
+};
+
+TEST(PageText, WhatTheReaderSees) {
+  // Undeclared pages are Windows-1251, as the book's pages are.
+  const std::string head = "<html><head><title>Т</title></head><body>";
+  const auto page = [&](const std::string& body) { return Cp1251(head + body); };
+  const ExtractCase cases[] = {
+      {"Windows-1251 declared", Cp1251("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">"
+                                       "<title>Глина</title><p>Глиняные таблички</p>"),
+       "Глина", "Глиняные таблички"},
+      {"nothing declared reads as Windows-1251", Cp1251("<p>Ёлка и ёж</p>"), "", "Ёлка и ёж"},
+      {"UTF-8 declared", "<meta charset=\"utf-8\"><p>Юникод — это</p>", "", "Юникод — это"},
+      {"UTF-8 byte order mark", "\xEF\xBB\xBF<p>Юникод</p>", "", "Юникод"},
+      {"KOI8-R declared", "<meta charset=koi8-r><p>\xEB\xCF\xC4</p>", "", "Код"},
+      {"an unknown set reads as Windows-1251", Cp1251("<meta charset=\"x-nonsense\"><p>Код</p>"), "", "Код"},
+      {"script, style and head left out",
+       page("<style>p{color:red}</style><p>видно</p><script>var hidden = 1;</script><noscript>нет</noscript>"),
+       "Т", "видно"},
+      {"character references decoded", page("<p>&laquo;A&amp;B&raquo; &#1105;&#x451; &lt;p&gt;</p>"), "Т",
+       "«A&B» ёё <p>"},
+      {"a word split by inline markup stays one word", page("<p>при<b>мер</b> и <a href=x>ссылка</a></p>"), "Т",
+       "пример и ссылка"},
+      {"blocks become lines, blanks collapse", page("<h1>Один</h1>\n\n<p>два\t  три</p><ul><li>4<li>5</ul>"), "Т",
+       "Один\nдва три\n4\n5"},
+      {"not valid HTML still gives its text", "<p>open <div><b>bold <table><td>cell</p></i>", "", "open\nbold\ncell"},
+      {"control characters never reach the text", page("<p>a\x01" "b\x02" "c</p>"), "Т",
+       "a\xEF\xBF\xBD" "b\xEF\xBF\xBD" "c"},
+      {"plain text is its own text", "just words", "", "just words"},
+      {"nothing at all", "", "", ""},
+  };
+  for (const ExtractCase& c : cases) {
+    const search::PageText text = search::ExtractPage(c.bytes);
+    EXPECT_EQ(text.title, c.title) << c.what;
+    EXPECT_EQ(text.body, c.body) << c.what;
+  }
+}
+
+TEST(PageText, DeepNestingIsReadInLinearTime) {
+  // Tens of thousands of open elements: the parser alone would take minutes.
+  for (const char* tag : {"<div>", "<span>", "<b>", "<p><table>"}) {
+    std::string page = "<script>skipped()</script>";
+    for (int i = 0; i < 50000; ++i) page += tag;
+    page += "глубоко &amp; <style>x{}</STYLE>далеко";
+    EXPECT_EQ(search::ExtractPage(Cp1251(page)).body, "глубоко & далеко") << tag;
+  }
+}
+
+// --- the sample books -------------------------------------------------------
+
+// A book packed from its folder as the packing tool does, without saving it.
+reader::PageStore PackedBook(const std::string& folder) {
+  reader::PageStore store;
+  store.SetSlot(reader::kContentsSlot, reader::BuildContents(reader::ReadOutline(reader::OutlinePath(folder))));
+  reader::PackPageFolder(reader::PageFolderPath(folder), store);
+  return store;
+}
+
+std::vector<std::string> Words(const std::string& text) {
+  std::vector<std::string> words;
+  // Letters of both alphabets (UTF-8 Cyrillic is D0/D1 plus one byte).
+  static const std::regex word("([A-Za-z0-9]|\xD0.|\xD1.)+");
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), word); it != std::sregex_iterator(); ++it)
+    words.push_back(it->str());
+  return words;
+}
+
+std::string LowerFolded(const std::string& utf8) {
+  std::string out;
+  // Lower-cases Cyrillic and Latin capitals by code point arithmetic.
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    if (c >= 'A' && c <= 'Z') {
+      out.push_back(static_cast<char>(c + 32));
+    } else if (c == 0xD0 && i + 1 < utf8.size()) {
+      const auto n = static_cast<unsigned char>(utf8[++i]);
+      if (n >= 0x90 && n <= 0x9F) out += {'\xD0', static_cast<char>(n + 0x20)};       // А-П
+      else if (n >= 0xA0 && n <= 0xAF) out += {'\xD1', static_cast<char>(n - 0x20)};  // Р-Я
+      else if (n == 0x81) out += "\xD0\xB5";                                          // Ё -> е
+      else out += {'\xD0', static_cast<char>(n)};
+    } else if (c == 0xD1 && i + 1 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) == 0x91) {
+      out += "\xD0\xB5";  // ё -> е
+      ++i;
+    } else {
+      out.push_back(static_cast<char>(c));
+    }
+  }
+  return out;
+}
+
+struct SampleBook {
+  std::vector<IndexedPage> pages;
+  BookIndex index;
+  explicit SampleBook(const std::string& folder)
+      : pages(search::BookPages(PackedBook(folder))), index(pages) {}
+};
+
+const SampleBook& Small() {
+  static const SampleBook book(SAMPLE_BOOK_DIR);
+  return book;
+}
+const SampleBook& Large() {
+  static const SampleBook book(std::string(SAMPLE_BOOK_DIR) + "/large");
+  return book;
+}
+
+bool Contains(const std::vector<int>& slots, int slot) {
+  return std::find(slots.begin(), slots.end(), slot) != slots.end();
+}
+
+TEST(BookSearch, TwoWordsOfEveryPageNameFindItAmongTheFirstThree) {
+  for (const SampleBook* book : {&Small(), &Large()}) {
+    ASSERT_GE(book->pages.size(), 25u);
+    // How many names each word occurs in: the two rarest words of a name
+    // are the ones a reader would type to find that page.
+    std::map<std::string, int> namesWith;
+    std::vector<std::vector<std::string>> nameWords;
+    for (const IndexedPage& page : book->pages) {
+      std::vector<std::string> words = Words(LowerFolded(page.name));
+      words.erase(words.begin());  // the page number the contents put in front
+      words.erase(std::remove_if(words.begin(), words.end(), [](const std::string& w) { return w.size() < 6; }),
+                  words.end());
+      std::sort(words.begin(), words.end());
+      words.erase(std::unique(words.begin(), words.end()), words.end());
+      for (const std::string& w : words) ++namesWith[w];
+      nameWords.push_back(words);
+    }
+    for (std::size_t p = 0; p < book->pages.size(); ++p) {
+      std::vector<std::string> words = nameWords[p];
+      ASSERT_GE(words.size(), 1u) << book->pages[p].name;
+      std::stable_sort(words.begin(), words.end(),
+                       [&](const std::string& a, const std::string& b) { return namesWith[a] < namesWith[b]; });
+      // A one-word name ("Латиница") is its own query.
+      const std::string query = words.size() == 1 ? words[0] : words[0] + " " + words[1];
+      // Pages that share one name ("Итоги и вопросы к обсуждению" closes
+      // every section of the large book) cannot be told apart by it: each
+      // of them must then come before any other page.
+      const auto sameName = static_cast<std::size_t>(std::count_if(
+          book->pages.begin(), book->pages.end(), [&](const IndexedPage& other) { return other.name.substr(other.name.find(' ')) == book->pages[p].name.substr(book->pages[p].name.find(' ')); }));
+      const std::vector<int> found = book->index.Match(query, {.limit = std::max<std::size_t>(3, sameName)});
+      EXPECT_TRUE(Contains(found, book->pages[p].slot))
+          << "\"" << query << "\" does not find page " << book->pages[p].slot << " " << book->pages[p].name;
+    }
+  }
+}
+
+struct QueryCase {
+  const char* query;
+  bool typing;
+  int findsSlot;  // 0: must find nothing
+};
+
+TEST(BookSearch, JudgedQueriesOnTheSampleBook) {
+  // Pages of the small book: 4 clay tokens and tablets, 7 cuneiform,
+  // 8 Egyptian hieroglyphs, 20 reforms of Russian spelling, 21 writing
+  // materials ("камень, глина, папирус").
+  const QueryCase cases[] = {
+      {"глиной", false, 21},           // an inflected form finds the page of its base form
+      {"табличкам", false, 4},
+      {"Месопотамией", false, 4},
+      {"клинописью", false, 7},
+      {"иероглифами египетскими", false, 8},
+      {"ОРФОГРАФИИ", false, 20},       // case does not matter
+      {"учёные", false, 1},            // "ё" and "е" are the same letter
+      {"ученые", false, 1},
+      {"клинопись акка", true, 7},    // the word being typed matches as a prefix
+      {"клинопись акка", false, 0},   // but not once the query is complete
+      {"синхрофазотрон", false, 0},    // a word on no page
+      {"глина синхрофазотрон", false, 0},  // every word must occur
+  };
+  for (const QueryCase& c : cases) {
+    const std::vector<int> found = Small().index.Match(c.query, {.typing = c.typing, .limit = 200});
+    if (c.findsSlot == 0)
+      EXPECT_TRUE(found.empty()) << c.query;
+    else
+      EXPECT_TRUE(Contains(found, c.findsSlot)) << c.query << " does not find page " << c.findsSlot;
+  }
+}
+
+TEST(BookSearch, AQuotedPhraseFindsExactlyThePagesThatHoldIt) {
+  for (const char* phrase : {"глиняные таблички", "египетские иероглифы", "письмо рисунками", "таблички глиняные"}) {
+    std::vector<int> expected;
+    for (const IndexedPage& page : Small().pages)
+      if (LowerFolded(page.name + "\n" + page.text).find(LowerFolded(phrase)) != std::string::npos)
+        expected.push_back(page.slot);
+    std::vector<int> found = Small().index.Match(std::string("\"") + phrase + "\"", {.limit = 200});
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(found, expected) << phrase;
+  }
+  // Both words occur apart on more pages than the phrase does.
+  EXPECT_GT(Small().index.Match("глиняные таблички", {.limit = 200}).size(),
+            Small().index.Match("\"глиняные таблички\"", {.limit = 200}).size());
+}
+
+// --- ranking, languages and snippets on pages made for the purpose --------
+
+TEST(BookSearch, NamesOutrankTextAndEnglishIsStemmedToo) {
+  const BookIndex index({
+      {1, "1-bet Обзор", "Глина глина глина: о глине в каждом абзаце, глина повсюду. Readers read reading."},
+      {2, "2-bet Глина", "Здесь о другом."},
+      {3, "3-bet Прочее", "Она любила её и ещё раз её."},
+  });
+  const std::vector<int> clay = index.Match("глина");
+  ASSERT_EQ(clay.size(), 2u);
+  EXPECT_EQ(clay[0], 2) << "the page named after the word comes first";
+  EXPECT_EQ(index.Match("readings"), std::vector<int>{1});
+  EXPECT_EQ(index.Match("ее еще"), std::vector<int>{3});
+  EXPECT_TRUE(index.Match("bet").empty()) << "the number the contents put before a name is not a word of it";
+}
+
+TEST(BookSearch, SnippetsMarkTheMatchedWordsOnOneLine) {
+  const BookIndex index({{5, "5-bet Глава", "Начало.\nЗдесь есть <глиняные> & прочные таблички из глины.\nКонец."}});
+  const std::vector<search::Hit> hits = index.Search("глина таблички");
+  ASSERT_EQ(hits.size(), 1u);
+  EXPECT_EQ(hits[0].slot, 5);
+  EXPECT_EQ(hits[0].name, "5-bet Глава");
+  std::string plain, marked;
+  for (const search::SnippetPart& part : hits[0].snippet) {
+    plain += part.text;
+    if (part.match) marked += "[" + part.text + "]";
+  }
+  EXPECT_NE(plain.find("<глиняные> & прочные"), std::string::npos) << plain;
+  EXPECT_EQ(plain.find('\n'), std::string::npos) << plain;
+  EXPECT_EQ(marked, "[таблички][глины]");
+  EXPECT_EQ(hits[0].firstMatch, "таблички");
+  const std::vector<search::Hit> phrase = index.Search("\"прочные таблички\"");
+  ASSERT_EQ(phrase.size(), 1u);
+  EXPECT_EQ(phrase[0].firstMatch, "прочные таблички");
+}
+
+// --- bad input ----------------------------------------------------------------
+
+TEST(BookSearch, BadQueriesGiveNothingOrTheirResults) {
+  const std::string longWord(10000, 'a');
+  std::string longQuery;
+  while (longQuery.size() < 10000) longQuery += "глина ";
+  struct Case {
+    std::string query;
+    bool findsSomething;
+  } cases[] = {
+      {"", false},
+      {"   ", false},
+      {longWord, false},
+      {longQuery, true},                // ten thousand characters of one word still find its pages
+      {"\"глиняные таблички", true},    // an unclosed quote runs to the end
+      {"глиняные\" таблички", true},
+      {"\"\"\"", false},
+      {"!?.,;:-()[]{}*+/\\&|^~", false},  // only punctuation
+      {"AND OR NOT", false},
+      {"💡 漢字 ∑", false},             // characters outside Windows-1251
+      {"\xFF\xFE\xC0\x80 глина", true},  // bytes that are not UTF-8 beside a real word
+  };
+  for (const Case& c : cases) {
+    for (bool typing : {false, true}) {
+      const auto hits = Small().index.Search(c.query, {.typing = typing});
+      EXPECT_EQ(!hits.empty(), c.findsSomething) << c.query.substr(0, 40) << " typing " << typing;
+    }
+  }
+}
+
+TEST(BookPages, NamesAndSlotsAsTheContentsGiveThem) {
+  reader::PageStore store;
+  // The contents: a heading and two page entries; page 3 has no entry.
+  static const char kContents[] = "Раздел\0\0" "0\r\n\t1-bet Первая\0a\0" "1\r\n\t2-bet Вторая\0b\0" "2";
+  store.SetSlot(reader::kContentsSlot, Cp1251(std::string(kContents, sizeof kContents - 1)));
+  store.SetSlot(1, reader::BytesToBase64(Cp1251("<title>Заголовок</title><p>Текст один</p>")));
+  store.SetSlot(2, "not base64 at all!");  // decodes to nothing: the name alone is indexed
+  store.SetSlot(3, reader::BytesToBase64(Cp1251("<title>Своё имя</title><p>Три</p>")));
+  store.SetSlot(4, reader::BytesToBase64("<script>only()</script>"));  // nothing visible, no name: left out
+  std::string big = "<p>";
+  while (big.size() < 5u << 20) big += "слово другое глиняное ";
+  store.SetSlot(5, reader::BytesToBase64(Cp1251(big + "последнееслово</p>")));
+  const std::vector<IndexedPage> pages = search::BookPages(store);
+  ASSERT_EQ(pages.size(), 4u);
+  EXPECT_EQ(pages[0].slot, 1);
+  EXPECT_EQ(pages[0].name, "1-bet Первая");
+  EXPECT_EQ(pages[0].text, "Текст один");
+  EXPECT_EQ(pages[1].slot, 2);
+  EXPECT_EQ(pages[1].text, "");
+  EXPECT_EQ(pages[2].name, "Своё имя");
+  EXPECT_EQ(pages[3].slot, 5);
+  const BookIndex index(pages);
+  EXPECT_EQ(index.Match("вторая"), std::vector<int>{2});
+  EXPECT_EQ(index.Match("последнееслово"), std::vector<int>{5});
+
+  // A 139th page takes the contents' place and is searched like any other.
+  store.SetSlot(reader::kContentsSlot, reader::BytesToBase64("<p>сто тридцать девятая</p>"));
+  const std::vector<IndexedPage> withLast = search::BookPages(store);
+  ASSERT_FALSE(withLast.empty());
+  EXPECT_EQ(withLast.back().slot, 139);
+  EXPECT_EQ(withLast[0].name, "Заголовок");
+}
+
+}  // namespace
