@@ -15,6 +15,9 @@
 #include "platform/QtSurface.h"
 #include "platform/StandardControls.h"
 #include "reader/BookFolder.h"
+#include "reader/BookSearchField.h"
+#include "reader/FindBar.h"
+#include "reader/SearchIndexer.h"
 #include "reader/WheelHook.h"
 #include "reader/core/Cp1251.h"
 #include "reader/core/PageTheme.h"
@@ -180,6 +183,30 @@ void Form1::CreateControls() {
   Step([this] {
     const std::filesystem::path folder = PageFolderPath(appFolder_);
     file1_->SetFiles(QString::fromStdString(folder.string()), ListPageFolder(folder));
+  });
+  CreateSearch();
+}
+
+// Find in the page, and the book search in the header band right of
+// Command3, where nothing else stands.
+void Form1::CreateSearch() {
+  indexer_ = new SearchIndexer(this);
+  findBar_ = new FindBar(*browser_, *this);
+  bookSearch_ = new BookSearchField(*indexer_, *this);
+  bookSearch_->setGeometry(command3_->geometry().right() + 13, command3_->y(), 330, command3_->height());
+  indexer_->ready = [this] { bookSearch_->IndexReady(); };
+  bookSearch_->indexWanted = [this] { indexer_->Rebuild(store_); };
+  // A result is shown as a click on its page row shows it, then its first
+  // match is found in it.
+  bookSearch_->chosen = [this](int slot, const QString& match) {
+    Tray1VibranFil(std::to_string(slot));
+    browser_->setFocus(Qt::OtherFocusReason);
+    if (!match.isEmpty()) findBar_->Open(match, true);
+  };
+  // The index is built once the first page is on screen, never on the way
+  // to it.
+  connect(browser_, &QWebEngineView::loadFinished, indexer_, [this] {
+    if (!indexer_->Started() && !browser_->ShownFile().isEmpty()) indexer_->Rebuild(store_);
   });
 }
 
@@ -347,6 +374,7 @@ void Form1::Command1Click() {
     bool outlineFound = true;
     const std::string contents = RunContentsBuilder(appFolder_, store_, &outlineFound);
     tray1_->PoluchiSpisok(Cp1251ToUtf8(contents));
+    indexer_->Rebuild(store_);
     if (!outlineFound)
       ReportError(QStringLiteral("The outline %1 does not exist, so the contents are now empty.")
                       .arg(Text(OutlinePath(appFolder_).string())));
@@ -364,6 +392,7 @@ void Form1::Command2Click() {
   }
   try {
     const PackReport report = RunPageFolderPass(appFolder_, store_);
+    indexer_->Rebuild(store_);
     file1_->SetFiles(file1_->Path(), report.files);
     QStringList problems;
     if (!report.keptBook.empty())

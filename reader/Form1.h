@@ -33,6 +33,10 @@ class Hscroll;
 
 namespace reader {
 
+class BookSearchField;
+class FindBar;
+class SearchIndexer;
+
 class Form1 : public QWidget {
  public:
   // appFolder holds Data.dat, Data/names.txt and Lor2.
@@ -64,6 +68,9 @@ class Form1 : public QWidget {
   QWidget& Tray1Widget();
   slider::Hscroll& Hscroll2() { return *hscroll2_; }
   QWidget& Hscroll2Widget();
+  FindBar& PageFind() { return *findBar_; }
+  BookSearchField& BookSearch() { return *bookSearch_; }
+  SearchIndexer& Indexer() { return *indexer_; }
 
   const PageStore& Store() const { return store_; }
   const std::filesystem::path& PageFile() const { return pageFile_; }
@@ -92,6 +99,7 @@ class Form1 : public QWidget {
   void Command1Click();
   void Command2Click();
 
+  void CreateSearch();
   void ReportError(const QString& text);
   void ShowMessages();
 
@@ -119,6 +127,9 @@ class Form1 : public QWidget {
   std::unique_ptr<slider::Hscroll> hscroll2_;
   std::unique_ptr<tree::Tray> tray1_;
   platform::Label* label1_[2] = {};
+  SearchIndexer* indexer_ = nullptr;
+  FindBar* findBar_ = nullptr;
+  BookSearchField* bookSearch_ = nullptr;
 };
 
 }  // namespace reader
