@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QHash>
 #include <QImage>
+#include <QKeyEvent>
 #include <QList>
 #include <QScreen>
 #include <QSocketNotifier>
@@ -16,7 +17,9 @@
 
 #include "platform/Browser.h"
 #include "platform/StandardControls.h"
+#include "reader/BookSearchField.h"
 #include "reader/Form1.h"
+#include "reader/SearchIndexer.h"
 
 namespace reader {
 namespace {
@@ -45,6 +48,24 @@ QImage SmallPng(const QImage& image) {
   return image.convertToFormat(QImage::Format_Indexed8, table, Qt::ThresholdDither);
 }
 
+// Each character as a key press into the book search field, timed from the
+// press to the drop-down list drawn with the new results.
+void TypeIntoBookSearch(Form1& window, const QString& text) {
+  BookSearchField& field = window.BookSearch();
+  field.setFocus(Qt::OtherFocusReason);
+  for (const QChar c : text) {
+    const long long start = SteadyNanoseconds();
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(&field, &press);
+    QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(&field, &release);
+    if (auto* list = window.findChild<QWidget*>(QStringLiteral("BookSearchList")); list && list->isVisible())
+      list->repaint();
+    std::printf("typed %lld %d\n", SteadyNanoseconds() - start, static_cast<int>(field.Rows().size()));
+  }
+  std::fflush(stdout);
+}
+
 void RunCommand(Form1& window, const std::string& line) {
   if (line.rfind("list ", 0) == 0) {
     window.List1().SetListIndex(std::stoi(line.substr(5)) - 1);
@@ -56,6 +77,11 @@ void RunCommand(Form1& window, const std::string& line) {
     const bool saved = SmallPng(shot).save(QString::fromStdString(line.substr(5)));
     std::printf("grabbed %d\n", saved ? 1 : 0);
     std::fflush(stdout);
+  } else if (line == "indexed") {
+    std::printf("indexed %d\n", window.Indexer().Index() != nullptr ? 1 : 0);
+    std::fflush(stdout);
+  } else if (line.rfind("type ", 0) == 0) {
+    TypeIntoBookSearch(window, QString::fromStdString(line.substr(5)));
   } else if (line == "quit") {
     QApplication::quit();
   }

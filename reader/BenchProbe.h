@@ -7,7 +7,10 @@
 // standard output, "loaded NS OK" (NS: steady clock in nanoseconds, the
 // clock a parent process shares), and standard input takes commands, one a
 // line: "list N" picks page N through the page list as a click would,
-// "grab FILE" saves the window's pixels as shown on screen, "quit" ends.
+// "grab FILE" saves the window's pixels as shown on screen, "indexed"
+// answers "indexed 1" once the book search index is ready ("indexed 0"
+// before), "type TEXT" presses each character into the book search field
+// and answers "typed NS ROWS" per key (press to list drawn), "quit" ends.
 namespace reader {
 
 class Form1;

@@ -72,6 +72,8 @@ class BookIndex {
   std::vector<int> Match(std::string_view query, const SearchOptions& options = {}) const;
 
   std::size_t PageCount() const;
+  // Bytes the index takes in its folder (0 when it is kept in memory).
+  std::size_t StoredBytes() const;
 
  private:
   struct Impl;
