@@ -98,6 +98,18 @@ std::vector<std::pair<std::string, std::string>> BookSeeds() {
   };
 }
 
+// A page, a NUL, a query.
+std::vector<std::pair<std::string, std::string>> SearchSeeds() {
+  return {
+      {"page_only", "<html><head><title>T</title><style>p{}</style></head><body><p>\xC3\xEB\xE8\xED\xE0</p></body>"},
+      {"page_and_query", "<meta charset=utf-8><p>\xD0\xB3\xD0\xBB\xD0\xB8\xD0\xBD\xD0\xB0 &amp; x</p>"s + '\0' +
+                             "\xD0\xB3\xD0\xBB\xD0\xB8\xD0\xBD\xD0\xBE\xD0\xB9"},
+      {"phrase", "<p>x</p>"s + '\0' + "\"\xD0\xB3\xD0\xBB\xD0\xB8\xD0\xBD\xD1\x8F\xD0\xBD\xD1\x8B\xD0\xB5 t"},
+      {"broken_markup", "<div><b><table><td>cell</p></i><!-- open"s + '\0' + "read \"\" AND ("},
+      {"deep", std::string(3000, '<') + "div>" + '\0' + "*"},
+  };
+}
+
 bool WriteSeeds(const fs::path& folder, const std::vector<std::pair<std::string, std::string>>& seeds) {
   fs::create_directories(folder);
   for (const auto& [name, bytes] : seeds) {
@@ -120,6 +132,7 @@ int main(int argc, char** argv) {
   }
   const fs::path dir = argv[1];
   const bool ok = WriteSeeds(dir / "base64_fuzz", Base64Seeds()) && WriteSeeds(dir / "book_fuzz", BookSeeds()) &&
-                  WriteSeeds(dir / "contents_fuzz", ContentsSeeds()) && WriteSeeds(dir / "outline_fuzz", OutlineSeeds());
+                  WriteSeeds(dir / "contents_fuzz", ContentsSeeds()) && WriteSeeds(dir / "outline_fuzz", OutlineSeeds()) &&
+                  WriteSeeds(dir / "search_fuzz", SearchSeeds());
   return ok ? 0 : 1;
 }

@@ -61,7 +61,8 @@ void TypeIntoBookSearch(Form1& window, const QString& text) {
     QApplication::sendEvent(&field, &release);
     if (auto* list = window.findChild<QWidget*>(QStringLiteral("BookSearchList")); list && list->isVisible())
       list->repaint();
-    std::printf("typed %lld %d\n", SteadyNanoseconds() - start, static_cast<int>(field.Rows().size()));
+    const long long elapsed = SteadyNanoseconds() - start;
+    std::printf("typed %lld %d\n", elapsed, static_cast<int>(field.Rows().size()));
   }
   std::fflush(stdout);
 }

@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
-query=${2:-глиняные таблички древнего мастера}
+query=${2:-кость в работе мастера}
 cmake --build "$build" --target large_book_reader >/dev/null
 reader="$build/large-book/reader"
 runtime=$(mktemp -d)
@@ -29,6 +29,7 @@ echo "type $query" >&"${READER[1]}"
 times=()
 for _ in $(seq 1 "$(printf %s "$query" | wc -m)"); do
   read -r _ ns rows <&"${READER[0]}"
+  [ -z "${VERBOSE:-}" ] || echo "key $((${#times[@]} + 1)): $((ns / 1000)) us, $rows rows" >&2
   times+=("$ns")
 done
 echo quit >&"${READER[1]}"

@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
-targets=(base64_fuzz book_fuzz contents_fuzz outline_fuzz)
+targets=(base64_fuzz book_fuzz contents_fuzz outline_fuzz search_fuzz)
 cxx=${FUZZ_CXX:-clang++-14}
 if ! command -v "$cxx" >/dev/null; then
   echo "fuzz.sh: $cxx is missing; install clang-14 and libclang-rt-14-dev (scripts/setup.sh lists them)" >&2
