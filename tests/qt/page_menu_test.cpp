@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
 #include <QDir>
 #include <QEventLoop>
 #include <QIcon>
@@ -163,7 +164,11 @@ TEST_F(PageMenuTest, TheMenuHoldsOnlyWhatWorksAndEachEntryDoesWhatItSays) {
       ++printCalls;
     };
     QString chosenFile;
-    menu.choosePdfFile = [&](QWidget*, const QString&) { return chosenFile; };
+    QString suggested;
+    menu.choosePdfFile = [&](QWidget*, const QString& path) {
+      suggested = path;
+      return chosenFile;
+    };
     QString printFile;
     menu.choosePrinter = [&](QWidget*) -> std::unique_ptr<QPrinter> {
       if (printFile.isEmpty()) return nullptr;  // the dialog was cancelled
@@ -215,6 +220,10 @@ TEST_F(PageMenuTest, TheMenuHoldsOnlyWhatWorksAndEachEntryDoesWhatItSays) {
       action->trigger();
       EXPECT_TRUE(WaitUntil(row.done)) << row.entry;
     }
+    // The dialog starts in the home folder while there is no documents
+    // folder, and in the documents folder once there is one.
+    EXPECT_EQ(suggested, QDir(home.path()).filePath("page 4.pdf"));
+    EXPECT_EQ(reader::PageMenu::StartFolder(), home.path());
     // The list's selection stays where the reader left it.
     EXPECT_EQ(form->List1().ListIndex(), 3);
 
@@ -241,6 +250,8 @@ TEST_F(PageMenuTest, TheMenuHoldsOnlyWhatWorksAndEachEntryDoesWhatItSays) {
   }
   EXPECT_FALSE(QFileInfo::exists(home.filePath("Downloads")));
   EXPECT_EQ(QDir(home.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+  QDir(home.path()).mkdir("Documents");
+  EXPECT_EQ(reader::PageMenu::StartFolder(), home.filePath("Documents"));
   qputenv("HOME", oldHome);
 }
 
@@ -287,6 +298,21 @@ TEST_F(PageMenuTest, KeysAndMouseButtonsGoBackAndForward) {
     EXPECT_TRUE(WaitUntil([&] { return ShownPage(*form) == row.page; })) << row.name << ": " << ShownPage(*form);
     ASSERT_TRUE(WaitForPage(*form));
   }
+  // Ctrl+P opens the print dialog; cancelled, it prints nothing.
+  QString dialogClass;
+  QTimer::singleShot(500, [&] {
+    if (QWidget* dialog = QApplication::activeModalWidget()) {
+      dialogClass = dialog->metaObject()->className();
+      static_cast<QDialog*>(dialog)->reject();
+    }
+  });
+  int printed = 0;
+  form->PageContextMenu().printDone = [&](bool) { ++printed; };
+  QTest::keyClick(page(), Qt::Key_P, Qt::ControlModifier);
+  EXPECT_EQ(dialogClass, "QPrintDialog");
+  QTest::qWait(300);
+  EXPECT_EQ(printed, 0);
+
   // The page shown on the way never entered the history twice.
   EXPECT_EQ(form->PageHistory().Size(), 2u);
 

@@ -17,7 +17,9 @@ reader_harness_main_window "$page"
 # caption of the window's design.
 class=$(xprop -id "$main" WM_CLASS)
 echo "$class" | grep -q '"io.github.studyguide.Reader"' || fail "window class: $class"
-xprop -id "$main" -notype _NET_WM_ICON | grep -q 'Icon (' || fail "the window carries no icon"
+# (Into a file first: grep -q would cut xprop off mid-way.)
+xprop -id "$main" -notype _NET_WM_ICON >"$work/icon"
+grep -q 'Icon (' "$work/icon" || fail "the window carries no icon"
 xprop -id "$main" -notype WM_NAME | grep -qx 'WM_NAME = "Form1"' || fail "caption: $(xprop -id "$main" WM_NAME)"
 echo "window class, icon and caption are set"
 
