@@ -1,6 +1,6 @@
-// The reader's page history, the zoom hint's timing and placement, and the
-// interface language taken from the environment: pure logic, stepped by
-// hand.
+// The reader's page history, the zoom hint's placement and the interface
+// language taken from the environment (the hint's timing is stepped on a
+// fake clock with its widget, in the Qt tests).
 #include "reader/core/History.h"
 
 #include <gtest/gtest.h>
@@ -83,40 +83,6 @@ TEST(HistoryTest, TheOldestEntriesGoBeyondTheLimit) {
   }
   EXPECT_EQ(backs, static_cast<int>(reader::History::kLimit) - 1);
   EXPECT_EQ(last, 6);
-}
-
-TEST(ZoomHintModelTest, ShowsForASecondAfterTheLastChange) {
-  // Each row: ticks to run after Zoomed(percent); whether a second change
-  // comes in between (after `restartAfter` ticks); visible at the end.
-  struct Row {
-    const char* name;
-    int ticks;
-    int restartAfter;  // -1: no second change
-    bool visible;
-    bool timerNeeded;
-  };
-  const int full = reader::ZoomHintModel::kShowMilliseconds / reader::ZoomHintModel::kTickMilliseconds;
-  const Row rows[] = {
-      {"just changed", 0, -1, true, true},
-      {"one tick before the second is up", full - 1, -1, true, true},
-      {"a second after", full, -1, false, false},
-      {"long after", full + 5, -1, false, false},
-      {"a change restarts the second", full, full - 2, true, true},
-      {"a second after the second change", 2 * full - 2, full - 2, false, false},
-  };
-  for (const Row& row : rows) {
-    reader::ZoomHintModel model;
-    EXPECT_FALSE(model.Visible()) << row.name;
-    model.Zoomed(150);
-    bool needed = true;
-    for (int t = 0; t < row.ticks; ++t) {
-      if (t == row.restartAfter) model.Zoomed(160);
-      needed = model.Tick();
-    }
-    EXPECT_EQ(model.Visible(), row.visible) << row.name;
-    EXPECT_EQ(needed, row.timerNeeded) << row.name;
-    EXPECT_EQ(model.Percent(), row.restartAfter >= 0 && row.restartAfter < row.ticks ? 160 : 150) << row.name;
-  }
 }
 
 TEST(ZoomHintModelTest, TheHintSitsAboveTheSliderInsideTheWindow) {

@@ -17,7 +17,6 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -52,8 +51,6 @@ std::string ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
-
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 // Runs the event loop until done() or about 20 s have passed.
 bool WaitUntil(const std::function<bool()>& done) {
@@ -276,17 +273,10 @@ TEST_F(PageMenuTest, KeysAndMouseButtonsGoBackAndForward) {
     int page;
   };
   const std::vector<Row> rows = {
-      {"Alt+Left", [&] { QTest::keyClick(page(), Qt::Key_Left, Qt::AltModifier); }, 2},
-      {"Alt+Right", [&] { QTest::keyClick(page(), Qt::Key_Right, Qt::AltModifier); }, 3},
-      {"the back button", [&] { QTest::mouseClick(page(), Qt::BackButton); }, 2},
-      {"the forward button", [&] { QTest::mouseClick(page(), Qt::ForwardButton); }, 3},
+      // (Each key and button on the page, on a real X server: history_reader_x11.)
       {"Backspace", [&] { QTest::keyClick(page(), Qt::Key_Backspace); }, 2},
-      {"Alt+Right at the end of a longer trip",
-       [&] {
-         QTest::keyClick(page(), Qt::Key_Right, Qt::AltModifier);
-         QTest::keyClick(page(), Qt::Key_Right, Qt::AltModifier);
-       },
-       3},
+      {"Alt+Right", [&] { QTest::keyClick(page(), Qt::Key_Right, Qt::AltModifier); }, 3},
+      {"the forward button at the end", [&] { QTest::mouseClick(page(), Qt::ForwardButton); }, 3},
       {"the back button on the window's background",
        [&] {
          QTest::mouseClick(form.get(), Qt::BackButton, {}, {5, 600});
