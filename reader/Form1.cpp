@@ -164,7 +164,7 @@ void Form1::CreateControls() {
   PlaceSurface(hscroll2_->Surface(), design_.Section("Hscroll2"));
   hscroll2_->ReadDesign(design_, "Hscroll2");
   hscroll2_->Surface().SetVisible(true);
-  zoomHint_ = new ZoomHint(*this, Hscroll2Widget(), host_.CreateTimer());
+  zoomHint_ = new ZoomHint(*this, Hscroll2Widget(), host_.CreateTimer(), hscroll2_->Value());
 
   tray1_ = std::make_unique<tree::Tray>(site, nullptr);
   PlaceSurface(tray1_->Surface(), design_.Section("Tray1"));

@@ -4,7 +4,7 @@
 
 namespace reader {
 
-ZoomHint::ZoomHint(QWidget& window, QWidget& slider, std::unique_ptr<drawing::Timer> timer)
+ZoomHint::ZoomHint(QWidget& window, QWidget& slider, std::unique_ptr<drawing::Timer> timer, int percent)
     : QLabel(&window), slider_(&slider), timer_(std::move(timer)) {
   setObjectName(QStringLiteral("ZoomHint"));
   setAlignment(Qt::AlignCenter);
@@ -20,16 +20,19 @@ ZoomHint::ZoomHint(QWidget& window, QWidget& slider, std::unique_ptr<drawing::Ti
   hide();
   timer_->SetInterval(ZoomHintModel::kTickMilliseconds);
   timer_->tick = [this] { Tick(); };
+  slider.setToolTip(ToolTipText(percent));
 }
 
 ZoomHint::~ZoomHint() { timer_->tick = nullptr; }
 
 QString ZoomHint::PercentText(int percent) { return tr("%1 %").arg(percent); }
 
+QString ZoomHint::ToolTipText(int percent) { return tr("Zoom: %1").arg(PercentText(percent)); }
+
 void ZoomHint::Zoomed(int percent) {
   model_.Zoomed(percent);
   setText(PercentText(percent));
-  if (slider_) slider_->setToolTip(tr("Zoom: %1").arg(PercentText(percent)));
+  if (slider_) slider_->setToolTip(ToolTipText(percent));
   timer_->SetEnabled(true);  // restarts the period
   Update();
 }

@@ -17,7 +17,8 @@ class ZoomHint : public QLabel {
  public:
   // slider is the zoom slider's widget, a child of window like the hint;
   // the timer comes from the window's host, so tests can use a fake clock.
-  ZoomHint(QWidget& window, QWidget& slider, std::unique_ptr<drawing::Timer> timer);
+  // The tool tip tells percent, the zoom at the start, from the first.
+  ZoomHint(QWidget& window, QWidget& slider, std::unique_ptr<drawing::Timer> timer, int percent);
   ~ZoomHint() override;
 
   // The zoom is now percent (the slider raised Scroll).
@@ -27,6 +28,7 @@ class ZoomHint : public QLabel {
 
   const ZoomHintModel& Model() const { return model_; }
   static QString PercentText(int percent);
+  static QString ToolTipText(int percent);
 
  private:
   void Tick();

@@ -202,6 +202,8 @@ TEST_F(PageMenuTest, TheMenuHoldsOnlyWhatWorksAndEachEntryDoesWhatItSays) {
         {"Print…", [&] { printFile = out.filePath("printed.pdf"); },
          [&] { return printCalls == 1 && printOk && QFileInfo(printFile).size() > 0; }},
         {"Print…", [&] { printFile.clear(); }, [&] { return printCalls == 1; }},  // cancelled: nothing
+        {"Print…", [&] { printFile = blocked + "/printed.pdf"; },
+         [&] { return printCalls == 2 && !printOk && form->LastError().contains("could not be printed"); }},
         {"Save as PDF…", [&] { chosenFile = out.filePath("saved.pdf"); },
          [&] { return pdfCalls == 1 && pdfOk && pdfPath == chosenFile; }},
         {"Save as PDF…", [&] { chosenFile.clear(); }, [&] { return pdfCalls == 1; }},  // cancelled: nothing
@@ -372,7 +374,8 @@ TEST_F(PageMenuTest, TheZoomShowsForASecondAtTheSliderAndInItsToolTip) {
   QWidget slider(&window);
   slider.setGeometry(1012, 617, 183, 17);
   fakes::FakeClock clock;
-  reader::ZoomHint hint(window, slider, std::make_unique<fakes::FakeTimer>(clock));
+  reader::ZoomHint hint(window, slider, std::make_unique<fakes::FakeTimer>(clock), 100);
+  EXPECT_EQ(slider.toolTip(), "Zoom: 100 %");
   window.show();
   struct Row {
     const char* name;
@@ -408,6 +411,7 @@ TEST_F(PageMenuTest, TheZoomShowsForASecondAtTheSliderAndInItsToolTip) {
   auto form = Open();
   QWidget& zoom = form->Hscroll2Widget();
   const QSize size = zoom.size();
+  EXPECT_EQ(zoom.toolTip(), "Zoom: 100 %");  // from the start
   form->Hscroll2().SetValue(130);
   EXPECT_TRUE(form->Hscroll2Hint().isVisible());
   EXPECT_EQ(form->Hscroll2Hint().text(), "130 %");
