@@ -15,6 +15,8 @@ if [ -z "${SEARCH_TEST_IN_DBUS:-}" ]; then
   SEARCH_TEST_IN_DBUS=1 exec dbus-run-session -- "$0" "$@"
 fi
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+# The English source texts, whatever the machine's language.
+export LC_ALL=C.UTF-8 LANG=C.UTF-8 LANGUAGE=
 labels() { /usr/bin/python3 "$(dirname "$0")/window_labels.py" "$pid" 2>/dev/null || true; }
 source "$(dirname "$0")/reader_harness.sh"
 reader_harness_start xdotool import convert setxkbmap
