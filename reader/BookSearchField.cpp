@@ -68,7 +68,8 @@ void BookSearchField::IndexReady() {
 
 void BookSearchField::Update() {
   hits_.clear();
-  if (text().trimmed().isEmpty()) {
+  // One letter finds nothing worth a list yet.
+  if (text().trimmed().size() < 2) {
     CloseList();
     return;
   }

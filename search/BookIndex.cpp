@@ -163,6 +163,18 @@ void RemoveFolder(std::filesystem::path& folder) {
   folder.clear();
 }
 
+// While typing, a last word of one letter is left out: it narrows nothing
+// yet, and as a prefix it would stand for hundreds of words (the costliest
+// query there is) only to be replaced at the next key.
+void DropLoneLastLetter(std::string& text) {
+  std::size_t end = text.size();
+  std::size_t start = end;
+  while (start > 0 && text[start - 1] != ' ' && text[start - 1] != '"') --start;
+  std::size_t letters = 0;
+  for (std::size_t i = start; i < end; ++i) letters += (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
+  if (letters == 1) text.erase(start);
+}
+
 }  // namespace
 
 std::vector<IndexedPage> BookPages(const reader::PageStore& store) {
@@ -231,7 +243,8 @@ struct BookIndex::Impl {
   }
 
   std::optional<Xapian::MSet> Run(std::string_view query, const SearchOptions& options) {
-    const std::string text = Folded(query);
+    std::string text = Folded(query);
+    if (options.typing) DropLoneLastLetter(text);
     Xapian::Query parsed;
     unsigned flags = Xapian::QueryParser::FLAG_PHRASE;
     if (options.typing) flags |= Xapian::QueryParser::FLAG_PARTIAL;
@@ -278,6 +291,9 @@ BookIndex::BookIndex(std::vector<IndexedPage> pages) : impl_(std::make_unique<Im
   impl_->parser.set_stemming_strategy(Xapian::QueryParser::STEM_SOME);
   impl_->parser.set_default_op(Xapian::Query::OP_AND);
   impl_->parser.set_database(impl_->db);
+  // The word being typed stands for the most frequent words it starts.
+  impl_->parser.set_max_expansion(40, Xapian::Query::WILDCARD_LIMIT_MOST_FREQUENT,
+                                  Xapian::QueryParser::FLAG_PARTIAL);
 }
 
 BookIndex::~BookIndex() = default;

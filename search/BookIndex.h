@@ -52,7 +52,7 @@ struct Hit {
 };
 
 struct SearchOptions {
-  bool typing = false;        // the last word is matched as a prefix too
+  bool typing = false;        // the last word is matched as a prefix too (one letter is not enough)
   std::size_t limit = 10;     // hits at most, best first
   std::size_t snippetBytes = 180;
 };

@@ -199,6 +199,8 @@ TEST(BookSearch, JudgedQueriesOnTheSampleBook) {
       {"ученые", false, 1},
       {"клинопись акка", true, 7},    // the word being typed matches as a prefix
       {"клинопись акка", false, 0},   // but not once the query is complete
+      {"клинопись я", true, 7},       // a lone letter being typed does not narrow yet
+      {"клинопись я", false, 0},
       {"синхрофазотрон", false, 0},    // a word on no page
       {"глина синхрофазотрон", false, 0},  // every word must occur
   };
