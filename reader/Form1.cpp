@@ -1,6 +1,7 @@
 #include "reader/Form1.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFile>
 #include <QMessageBox>
 #include <QResizeEvent>
@@ -373,6 +374,8 @@ void Form1::Command2Click() {
       problems << QStringLiteral("The page folder %1 does not exist.").arg(Text(PageFolderPath(appFolder_).string()));
     for (const PageFailure& f : report.failed)
       problems << QStringLiteral("%1 was not packed: %2; its page keeps what it had.").arg(Text(f.file), Text(f.reason));
+    for (const PageFailure& f : report.leftOut)
+      problems << QCoreApplication::translate("Form1", "Not packed: %1.").arg(Text(f.reason));
     if (!report.ignored.empty())
       problems << QStringLiteral("%1 files beyond page %2 were not packed (first: %3).")
                       .arg(report.ignored.size())
