@@ -1,4 +1,5 @@
 #include "platform/Browser.h"
+#include "platform/PageStoppedCover.h"
 #include "platform/QtSurface.h"
 
 #include <QChildEvent>
@@ -288,6 +289,7 @@ Browser::Browser(QWidget* parent) : QWebEngineView(parent) {
 
   page_ = new BrowserPage(profile_, *this);
   setPage(page_);
+  new PageStoppedCover(this, page_);
 }
 
 bool Browser::event(QEvent* event) {
