@@ -302,11 +302,6 @@ TEST(BookpackCli, PageFolderEntriesBuildCannotPackAsTheyStand) {
   } cases[] = {
       {"link outside the book", [&](const fs::path& dir) { fs::create_symlink(secret, dir / "Lor2" / "d.html"); },
        1, false, "Lor2/d.html: a symbolic link to " + secret.string() + ", outside the book's folder"},
-      {"relative link outside the book",
-       [&](const fs::path& dir) {
-         fs::create_symlink(fs::relative(secret, dir / "Lor2"), dir / "Lor2" / "d.html");
-       },
-       1, false, "(" + secret.string() + "), outside the book's folder"},
       {"link inside the book",
        [](const fs::path& dir) {
          WriteFile(dir / "Data" / "shared.html", "<p>shared</p>");
@@ -316,8 +311,6 @@ TEST(BookpackCli, PageFolderEntriesBuildCannotPackAsTheyStand) {
        0, true, ""},
       {"link to a device", [](const fs::path& dir) { fs::create_symlink("/dev/zero", dir / "Lor2" / "d.html"); }, 1,
        false, "Lor2/d.html: a symbolic link to /dev/zero, which is a device, not a regular file"},
-      {"dangling link", [](const fs::path& dir) { fs::create_symlink("gone.html", dir / "Lor2" / "d.html"); }, 1,
-       false, "Lor2/d.html: a symbolic link to gone.html, which does not exist"},
       {"page folder leading out of the book",
        [&](const fs::path& dir) {
          fs::remove_all(dir / "Lor2");
