@@ -223,7 +223,10 @@ class Tray {
   bool UpdateHotEntry(float x, float y);
   // After a repaint: the hot entry again from where the pointer rests.
   void RecheckHotEntry();
+  // A release at (x, y): the hot entry from there, then the release steps
+  // on it (OnMouseUp()).
   void OnMouseUp(double x, double y);
+  void OnMouseUp();
   void RaiseSelection(const SelectionEvent& event, std::int32_t entry);
   // While a selection event runs, a table the handler replaces is kept,
   // since the handler holds references into it.

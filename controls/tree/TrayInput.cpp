@@ -110,7 +110,6 @@ void Tray::OnHintTick() {
 }
 
 void Tray::OnMouseUp(double x, double y) {
-  slideStep_ = 1.0;
   // The release acts on the row under it, even when the rows moved since
   // the pointer last did.
   try {
@@ -120,6 +119,11 @@ void Tray::OnMouseUp(double x, double y) {
     if (UpdateHotEntry(X, Y)) timer2_->SetEnabled(true);
   } catch (const std::exception&) {
   }
+  OnMouseUp();
+}
+
+void Tray::OnMouseUp() {
+  slideStep_ = 1.0;
   if (hotIndex_ < 0) return;
   const std::int32_t hot = hotIndex_;
   SetVibran(hot);
