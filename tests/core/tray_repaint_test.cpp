@@ -60,6 +60,18 @@ class TrayRepaintTest : public ::testing::Test {
   void Settle() {
     for (int i = 0; i < 1000 && tray_->Timer1().Enabled(); ++i) host_.Clock().Advance(10);
   }
+  void Release(double y) {
+    Face().PressMouse(drawing::kLeftButton, 0, 100, y);
+    Face().ReleaseMouse(drawing::kLeftButton, 0, 100, y);
+  }
+  void Click(double y) {
+    Face().MoveMouse(0, 0, 100, y);
+    Release(y);
+  }
+  void Down() {
+    std::string down = "+";
+    tray_->ScrollM(down);
+  }
 
   FakeHost host_;
   fakes::RecordingSite site_{host_};
@@ -68,56 +80,44 @@ class TrayRepaintTest : public ::testing::Test {
 };
 
 TEST_F(TrayRepaintTest, RowsMovingUnderARestingPointerChangeTheHotEntryAndTheReleaseTakesIt) {
+  using Move = std::function<void(TrayRepaintTest&, tree::Tray&)>;
   struct Case {
     const char* what;
     std::string list;
     double restY;
     bool overTree;
-    std::function<void(TrayRepaintTest&, tree::Tray&)> move;
+    Move move;
     int hotAfter;  // -1: none
-    int released;  // entry the release selects, -1: none
+    int released;  // the entry a release there selects
   };
-  const std::string rows = Rows(30);
+  const Move wheel = [](TrayRepaintTest&, tree::Tray& t) {
+    t.RRscrfoll();
+    drawing::WheelWndProc(t.VerticalScroll1().hWnd(), -120, 0, [] {});
+  };
+  const Move down = [](TrayRepaintTest& f, tree::Tray&) { f.Down(); };
   const Case cases[] = {
       // Row 3 (84..108) under y 89; 25 px down, row 4 (112..136) is there.
-      {"wheel over the bar", rows, 89, true,
-       [](TrayRepaintTest&, tree::Tray& t) {
-         t.RRscrfoll();
-         drawing::WheelWndProc(t.VerticalScroll1().hWnd(), -120, 0, [] {});
-       },
+      {"wheel over the bar", Rows(30), 89, true, wheel, 4, 4},
+      {"bar moved", Rows(30), 89, true, [](TrayRepaintTest&, tree::Tray& t) { t.VerticalScroll1().SetValue(25, true); },
        4, 4},
-      {"bar moved", rows, 89, true, [](TrayRepaintTest&, tree::Tray& t) { t.VerticalScroll1().SetValue(25, true); },
-       4, 4},
-      {"ScrollM", rows, 89, true,
-       [](TrayRepaintTest&, tree::Tray& t) {
-         std::string down = "+";
-         t.ScrollM(down);
-       },
-       4, 4},
-      // The pointer has gone to another window: it rests on no row, yet a
-      // release (the button went down on the tree) acts where it happens.
-      {"ScrollM, pointer elsewhere", rows, 89, false,
-       [](TrayRepaintTest&, tree::Tray& t) {
-         std::string down = "+";
-         t.ScrollM(down);
-       },
-       3, 4},
+      {"ScrollM", Rows(30), 89, true, down, 4, 4},
+      // A pointer gone to another window rests on no row; a release (the
+      // button went down on the tree) still acts where it happens.
+      {"ScrollM, pointer elsewhere", Rows(30), 89, false, down, 3, 4},
       // Row 9 (252..276) under y 272; the new list's pages slide in until
       // P10 (260..284) lies there.
-      {"new list, rows sliding in", rows, 272, true,
+      {"new list, rows sliding in", Rows(30), 272, true,
        [](TrayRepaintTest& f, tree::Tray& t) {
          t.SetTrVipodaPerviy(true);
          t.PoluchiSpisok(Section(29));
          f.Settle();
        },
        10, 10},
-      // A click opens S; the pointer goes down at once, where no row is yet,
+      // A click opens S, the pointer goes down at once where no row is yet
       // and rests while the pages slide in under it.
       {"rows sliding in after a click", Section(29), 272, true,
        [](TrayRepaintTest& f, tree::Tray& t) {
-         f.Face().MoveMouse(0, 0, 100, 5);
-         f.Face().PressMouse(drawing::kLeftButton, 0, 100, 5);
-         f.Face().ReleaseMouse(drawing::kLeftButton, 0, 100, 5);
+         f.Click(5);
          f.Face().MoveMouse(0, 0, 100, 272);
          EXPECT_EQ(t.HotIndex(), -1) << "the pages have only just started";
          f.Settle();
@@ -128,11 +128,11 @@ TEST_F(TrayRepaintTest, RowsMovingUnderARestingPointerChangeTheHotEntryAndTheRel
     SCOPED_TRACE(c.what);
     tree::Tray& t = Make(c.list);
     overTree_ = c.overTree;
-    std::vector<int> hovers;
-    std::vector<int> selected;
+    std::vector<int> hovers, selected;
     t.HoverItem = [&](std::int32_t& i, std::string&, bool&) { hovers.push_back(i); };
-    t.VibranFil = [&](std::int32_t& i, std::string&, std::string&, std::string&) { selected.push_back(i); };
-    t.VibranPapka = t.VibranFil;
+    t.VibranFil = t.VibranPapka = [&](std::int32_t& i, std::string&, std::string&, std::string&) {
+      selected.push_back(i);
+    };
     Face().MoveMouse(0, 0, 100, c.restY);
     const int hotBefore = t.HotIndex();
     hovers.clear();
@@ -141,75 +141,57 @@ TEST_F(TrayRepaintTest, RowsMovingUnderARestingPointerChangeTheHotEntryAndTheRel
     c.move(*this, t);
     EXPECT_EQ(t.HotIndex(), c.hotAfter);
     const bool changed = c.hotAfter != hotBefore;
-    EXPECT_EQ(!hovers.empty(), changed);
-    if (changed) {
-      EXPECT_EQ(hovers.back(), c.hotAfter);
-      EXPECT_EQ(t.PodskazV1().Caption(), "") << "the balloon of the old row goes";
-    }
-    if (c.hotAfter >= 0) {
-      EXPECT_EQ(t.HotText(), Item(c.hotAfter).Texts[1]);
-    }
+    EXPECT_EQ(hovers.empty() ? -2 : hovers.back(), changed ? c.hotAfter : -2);
+    EXPECT_EQ(t.PodskazV1().Caption(), changed ? "" : "old") << "the balloon of the old row goes";
+    EXPECT_EQ(t.HotText(), c.hotAfter < 0 ? "" : Item(c.hotAfter).Texts[1]);
 
     selected.clear();
-    Face().PressMouse(drawing::kLeftButton, 0, 100, c.restY);
-    Face().ReleaseMouse(drawing::kLeftButton, 0, 100, c.restY);
+    Release(c.restY);
     EXPECT_EQ(t.Vibran(), c.released);
     EXPECT_EQ(selected, (std::vector<int>{c.released}));
   }
 }
 
 TEST_F(TrayRepaintTest, TheBarShowsAfterEveryRepaintExactlyWhenThereIsARange) {
-  // The contents builder hands over a list with the same range as the one
-  // shown: the new list hides the bar and no change of range shows it.
-  struct Step {
-    std::string list;
-    bool visible;
-  };
+  // The contents builder hands over a list with the range of the one shown:
+  // the new list hides the bar, and no change of range shows it again.
   tree::Tray& t = Make(Rows(30));
-  for (const Step& s : {Step{Rows(30), true}, Step{Rows(30, "Other"), true}, Step{"A\r\nB", false},
-                        Step{Rows(30), true}, Step{"", false}, Step{Rows(40), true}}) {
-    t.PoluchiSpisok(s.list);
-    EXPECT_EQ(t.VerticalScroll1Surface().Visible(), s.visible) << s.list.substr(0, 12);
-    EXPECT_EQ(t.VerticalScroll1().Max() != 0, s.visible);
+  for (const auto& [list, visible] : std::vector<std::pair<std::string, bool>>{
+           {Rows(30), true}, {Rows(30, "Other"), true}, {"A\r\nB", false}, {Rows(30), true}, {"", false}}) {
+    t.PoluchiSpisok(list);
+    EXPECT_EQ(t.VerticalScroll1Surface().Visible(), visible) << list.substr(0, 12);
+    EXPECT_EQ(t.VerticalScroll1().Max() != 0, visible);
   }
 }
 
 TEST_F(TrayRepaintTest, AbsurdValuesAndNamesCostARepaintNoMoreThanTheView) {
-  // The strip boxes hold no more than the view, and no repaint measures
-  // more of a name than a row can show, however large a stored value or a
-  // name is.
-  const std::string huge(10u << 20, 'W');
-  constexpr long long kView = 371LL * 300;
-  // A row never shows more than a few thousand characters; a repaint that
-  // measures a hundred thousand or prints ten thousand is working on text
-  // nobody can see.
-  constexpr long long kMeasuredPerRepaint = 100000;
+  // A row never shows more than a few thousand characters: a repaint that
+  // measures a hundred thousand, prints ten thousand, or keeps strip boxes
+  // larger than the view works on what nobody can see.
+  constexpr long long kView = 371LL * 300, kMeasuredPerRepaint = 100000;
   constexpr std::size_t kPrintedPerRow = 10000;
-  struct Case {
+  const std::string huge(10u << 20, 'W'), plain = "S\r\n\tA\r\n\tB\r\nT";
+  const std::string longNames = "S\r\n\t" + huge + "\r\n" + huge;
+  const struct {
     const char* what;
     std::string list;
     std::function<void(tree::Tray&)> set;
-  };
-  const std::string plain = "S\r\n\tA\r\n\tB\r\nT";
-  const Case cases[] = {
+  } cases[] = {
       {"TrVisotaPlanki 65535", plain, [](tree::Tray& t) { t.SetTrVisotaPlanki(65535); }},
       {"TrVisotaPlanki 2^30", plain, [](tree::Tray& t) { t.SetTrVisotaPlanki(1 << 30); }},
       {"TrVisotaPlanki max", plain, [](tree::Tray& t) { t.SetTrVisotaPlanki(0x7FFFFFFF); }},
       {"TrOtstMegPodRazdel 2^30", plain, [](tree::Tray& t) { t.SetTrOtstMegPodRazdel(1 << 30); }},
       {"TrOtstMegRazdel 2^30", plain, [](tree::Tray& t) { t.SetTrOtstMegRazdel(1 << 30); }},
       {"TrOtstSleva 2^30", plain, [](tree::Tray& t) { t.SetTrOtstSleva(1 << 30); }},
-      {"10 MB name", "S\r\n\t" + huge + "\r\n" + huge, [](tree::Tray&) {}},
-      {"10 MB name, nothing remembered", "S\r\n\t" + huge + "\r\n" + huge,
-       [](tree::Tray& t) { t.SetTextCaching(false); }},
+      {"10 MB names", longNames, [](tree::Tray&) {}},
+      {"10 MB names, nothing remembered", longNames, [](tree::Tray& t) { t.SetTextCaching(false); }},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     tree::Tray& t = Make(c.list);
     c.set(t);
     t.Lina();
-    Face().MoveMouse(0, 0, 100, 5);
-    Face().PressMouse(drawing::kLeftButton, 0, 100, 5);
-    Face().ReleaseMouse(drawing::kLeftButton, 0, 100, 5);  // opens S: its pages slide
+    Click(5);  // opens S: its pages slide
     for (int frame = 0; frame < 5; ++frame) {
       const long long measured = Face().MeasuredCharacters();
       const std::size_t printed = Face().Printed().size();
@@ -230,17 +212,15 @@ TEST_F(TrayRepaintTest, AbsurdValuesAndNamesCostARepaintNoMoreThanTheView) {
 }
 
 TEST_F(TrayRepaintTest, ARepaintWhileRowsSlideRestartsTheFramePeriod) {
-  // Times from the click: a frame is due at 10, one runs at 10, a repaint
-  // comes at 15 for another reason: the next frame is due at 25, not 20.
+  // From the click: a frame due at 10 runs, a repaint for another reason
+  // comes at 15: the next frame is due at 25, not 20.
   tree::Tray& t = Make(Section(3));
   auto& timer1 = static_cast<fakes::FakeTimer&>(t.Timer1());
   const long long click = host_.Clock().Now();
-  Face().MoveMouse(0, 0, 100, 5);
-  Face().ReleaseMouse(drawing::kLeftButton, 0, 100, 5);  // the pages start sliding
+  Click(5);
   ASSERT_TRUE(timer1.Running());
   EXPECT_EQ(timer1.NextDue(), click + 10);
   host_.Clock().Advance(15);
-  ASSERT_TRUE(timer1.Running());
   EXPECT_EQ(timer1.NextDue(), click + 20);
   t.Lina();
   EXPECT_EQ(timer1.NextDue(), click + 25);
@@ -256,8 +236,7 @@ TEST_F(TrayRepaintTest, ANewListOfTheSameLengthIsLaidOutAfreshByEveryRepaint) {
   // open) lowers the range: the bar's change repaints inside the first
   // repaint, and that repaint moves the sliding page on once more.
   tree::Tray& t = Make(Rows(30));
-  std::string down = "+";
-  for (int i = 0; i < 40; ++i) t.ScrollM(down);
+  for (int i = 0; i < 40; ++i) Down();
   ASSERT_EQ(t.VerticalScroll1().Value(), t.VerticalScroll1().Max());
   const int before = t.VerticalScroll1().Max();
   t.SetTrVipodaPerviy(true);
@@ -270,32 +249,24 @@ TEST_F(TrayRepaintTest, ANewListOfTheSameLengthIsLaidOutAfreshByEveryRepaint) {
 }
 
 TEST_F(TrayRepaintTest, HandlersChangeTheValuesTheTreeHolds) {
-  struct Case {
+  // S (0) over P1 (1, y 26..50), then P2 (2, y 54..78), S open.
+  const auto rewrite = [](std::int32_t&, std::string& name, std::string& f1, std::string& f2) {
+    name = "name", f1 = "free", f2 = "42";
+  };
+  const struct {
     const char* what;
     int entry;
     std::function<void(tree::Tray&)> attach;
     std::function<void(TrayRepaintTest&)> act;
     std::string hotText, field1, field2;
-  };
-  const auto rewrite = [](std::int32_t&, std::string& name, std::string& f1, std::string& f2) {
-    name = "name";
-    f1 = "free";
-    f2 = "42";
-  };
-  const auto click = [](int y) {
-    return [y](TrayRepaintTest& f) {
-      f.Face().MoveMouse(0, 0, 100, y);
-      f.Face().PressMouse(drawing::kLeftButton, 0, 100, y);
-      f.Face().ReleaseMouse(drawing::kLeftButton, 0, 100, y);
-    };
-  };
-  const std::string p1 = std::string("P1") + '\0' + "x" + '\0' + "7";
-  const Case cases[] = {
+  } cases[] = {
       {"HoverItem", 1,
        [](tree::Tray& t) { t.HoverItem = [](std::int32_t&, std::string& name, bool&) { name = "hovered"; }; },
-       [](TrayRepaintTest& f) { f.Face().MoveMouse(0, 0, 100, 33); }, "hovered", "", ""},
-      {"VibranPapka", 0, [&](tree::Tray& t) { t.VibranPapka = rewrite; }, click(5), "name", "free", "42"},
-      {"VibranFil", 2, [&](tree::Tray& t) { t.VibranFil = rewrite; }, click(61), "name", "free", "42"},
+       [](TrayRepaintTest& f) { f.Face().MoveMouse(0, 0, 100, 33); }, "hovered", "x", "7"},
+      {"VibranPapka", 0, [&](tree::Tray& t) { t.VibranPapka = rewrite; }, [](TrayRepaintTest& f) { f.Click(5); },
+       "name", "free", "42"},
+      {"VibranFil", 2, [&](tree::Tray& t) { t.VibranFil = rewrite; }, [](TrayRepaintTest& f) { f.Click(61); },
+       "name", "free", "42"},
       {"VibranFilDbl", 2, [&](tree::Tray& t) { t.VibranFilDbl = rewrite; },
        [](TrayRepaintTest& f) {
          f.Face().MoveMouse(0, 0, 100, 61);
@@ -303,31 +274,27 @@ TEST_F(TrayRepaintTest, HandlersChangeTheValuesTheTreeHolds) {
        },
        "name", "free", "42"},
   };
-  for (const Case& c : cases) {
+  const char nul = '\0';
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    tree::Tray& t = Make("S\r\n\t" + p1 + "\r\nP2" + '\0' + "y" + '\0' + "8", true);
+    tree::Tray& t = Make(std::string("S") + nul + "x" + nul + "7\r\n\tP1" + nul + "x" + nul + "7\r\nP2", true);
     Settle();
     c.attach(t);
     c.act(*this);
     EXPECT_EQ(t.HotIndex(), c.entry);
     EXPECT_EQ(t.HotText(), c.hotText);
-    if (!c.field1.empty()) {
-      EXPECT_EQ(Item(c.entry).Texts[2], c.field1);
-      EXPECT_EQ(Item(c.entry).Texts[3], c.field2);
-    }
+    EXPECT_EQ(Item(c.entry).Texts[2], c.field1);
+    EXPECT_EQ(Item(c.entry).Texts[3], c.field2);
   }
   // A handler that hands the tree a new list and then writes its arguments
   // writes into the old table, which outlives the call; the new list keeps
   // what it was parsed with.
-  tree::Tray& t = Make("A\r\nB" + std::string(1, '\0') + "b" + '\0' + "2");
-  t.VibranFil = [&t](std::int32_t&, std::string& name, std::string& f1, std::string& f2) {
-    t.PoluchiSpisok(std::string("C\r\nD") + '\0' + "d" + '\0' + "4");
-    name = "n";
-    f1.assign(100, 'f');
-    f2.assign(100, 'g');
+  tree::Tray& t = Make(std::string("A\r\nB") + nul + "b" + nul + "2");
+  t.VibranFil = [&t, nul](std::int32_t&, std::string& name, std::string& f1, std::string& f2) {
+    t.PoluchiSpisok(std::string("C\r\nD") + nul + "d" + nul + "4");
+    name = "n", f1.assign(100, 'f'), f2.assign(100, 'g');
   };
-  click(33)(*this);
-  EXPECT_EQ(Item(1).Texts[1], "D");
+  Click(33);
   EXPECT_EQ(Item(1).Texts[2], "d");
   EXPECT_EQ(Item(1).Texts[3], "4");
 }
