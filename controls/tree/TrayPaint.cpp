@@ -186,12 +186,14 @@ void Tray::Lina() {
       timer1_->SetEnabled(true);
     slideStep_ = f.step;
   });
+  Step([&] { PaintKeyboardFocus(f.value); });
   Step([&] {
     surface_->SetAutoRedraw(false);
     pe1_->SetAutoRedraw(false);
     pe2_->SetAutoRedraw(false);
     surface_->Refresh();
   });
+  AnnounceChanges();
 }
 
 void Tray::SyncRowLayouts() {
