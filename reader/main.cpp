@@ -2,11 +2,13 @@
 #include <filesystem>
 
 #include "platform/WebEngineSetup.h"
+#include "reader/Accessibility.h"
 #include "reader/BenchProbe.h"
 #include "reader/Form1.h"
 
 int main(int argc, char** argv) {
   platform::PrepareWebEngineProcess();
+  reader::InstallAccessibility();
   QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
   QApplication app(argc, argv);
   // The book lives next to the program. Qt reads the folder from
