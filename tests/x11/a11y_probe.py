@@ -162,6 +162,24 @@ for (name, number), item in zip(pages, opened[1:]):
         fail("page %r is expandable" % name)
 print("the first section opened through its action: %d pages, full names and numbers" % len(pages))
 
+# The balloon with a shortened name is a tool tip holding the whole name,
+# there while it is shown.
+longest = max(opened[1:], key=lambda item: len(item.name))
+box = longest.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+subprocess.run(["xdotool", "mousemove", str(box.x + 120), str(box.y + box.height // 2)], check=True)
+
+
+def tool_tip():
+    app = application()
+    app.clearCache()
+    return next((n for n in list(app) if n.getRole() == pyatspi.ROLE_TOOL_TIP and n.name == longest.name
+                 and has(n, pyatspi.STATE_SHOWING)), None)
+
+
+wait_for("no tool tip with %r while its balloon shows" % longest.name, tool_tip, 10)
+subprocess.run(["xdotool", "mousemove", str(box.x + 600), str(box.y)], check=True)
+print("the balloon is a tool tip with the whole name %r" % longest.name)
+
 # Choosing a page through its action shows it, as Enter would.
 name, number = pages[-1]
 action(opened[len(pages)], "Press")

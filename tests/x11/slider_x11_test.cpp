@@ -297,8 +297,9 @@ TEST_F(SliderX11Test, ZoomKeysAndCtrlWheelZoomThePageAndMoveTheThumb) {
     EXPECT_EQ(SettledZoom(step.zoom), step.zoom) << step.input.join(' ').toStdString();
     EXPECT_TRUE(WaitUntil([&] { return ScreenPixel(thumbMiddle(step.zoom), y) == kThumbFill; }, 3000))
         << "the thumb is not at " << step.zoom << " %";
-    if (std::abs(thumbMiddle(step.zoom) - thumbMiddle(before)) > 10)
+    if (std::abs(thumbMiddle(step.zoom) - thumbMiddle(before)) > 10) {
       EXPECT_NE(ScreenPixel(thumbMiddle(before), y), kThumbFill) << "the thumb stayed at " << before << " %";
+    }
     before = step.zoom;
   }
 }
