@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <climits>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "controls/slider/Hscroll.h"
 #include "controls/tree/Tray.h"
@@ -148,7 +149,10 @@ class TreeRowAccessible : public QAccessibleInterface, public QAccessibleActionI
 
 class TreeAccessible : public QAccessibleWidget {
  public:
-  TreeAccessible(QWidget* widget, tree::Tray& tray) : QAccessibleWidget(widget, QAccessible::Tree), tray_(tray) {}
+  TreeAccessible(QWidget* widget, tree::Tray& tray)
+      : QAccessibleWidget(widget, QAccessible::Tree), tray_(tray), list_(tray.ListsParsed()) {
+    shown_.insert(tray.VisibleRows().begin() + 1, tray.VisibleRows().end());
+  }
   ~TreeAccessible() override {
     for (const auto& [entry, id] : rows_) QAccessible::deleteAccessibleInterface(id);
   }
@@ -219,8 +223,31 @@ class TreeAccessible : public QAccessibleWidget {
         break;
       }
       case tree::TreeNotice::Rows: {
-        QAccessibleEvent reorder(this, QAccessible::ObjectReorder);
-        QAccessible::updateAccessibility(&reorder);
+        // Rows that came into sight are new children, rows that went out of
+        // it (their section closed) are gone, as a client's cache sees it.
+        const std::vector<std::int32_t>& now = tray_.VisibleRows();
+        const std::unordered_set<std::int32_t> visible(now.begin() + 1, now.end());
+        for (auto known = rows_.begin(); known != rows_.end();) {
+          if (visible.count(known->first)) {
+            ++known;
+            continue;
+          }
+          if (QAccessibleInterface* gone = QAccessible::accessibleInterface(known->second)) {
+            QAccessibleEvent destroyed(gone, QAccessible::ObjectDestroyed);
+            QAccessible::updateAccessibility(&destroyed);
+          }
+          QAccessible::deleteAccessibleInterface(known->second);
+          opened_.erase(known->first);
+          known = rows_.erase(known);
+        }
+        for (std::size_t k = 1; k < now.size(); ++k) {
+          if (shown_.count(now[k])) continue;
+          QAccessibleEvent created(Row(now[k]), QAccessible::ObjectCreated);
+          QAccessible::updateAccessibility(&created);
+        }
+        // No ObjectReorder on top: Qt's AT-SPI bridge sends that one with a
+        // signature clients reject.
+        shown_ = visible;
         break;
       }
     }
@@ -232,6 +259,7 @@ class TreeAccessible : public QAccessibleWidget {
     for (const auto& [entry, id] : rows_) QAccessible::deleteAccessibleInterface(id);
     rows_.clear();
     opened_.clear();
+    shown_.clear();
     list_ = tray_.ListsParsed();
   }
 
@@ -239,6 +267,7 @@ class TreeAccessible : public QAccessibleWidget {
   mutable std::uint64_t list_ = 0;
   mutable std::unordered_map<std::int32_t, QAccessible::Id> rows_;
   mutable std::unordered_map<std::int32_t, bool> opened_;
+  mutable std::unordered_set<std::int32_t> shown_;  // the visible entries clients were told of
 };
 
 // ---- the zoom slider ----

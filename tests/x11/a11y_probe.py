@@ -10,6 +10,7 @@ import sys
 import time
 
 import pyatspi
+from gi.repository import GLib
 
 pid, page_file, bookpack, book = int(sys.argv[1]), sys.argv[2], sys.argv[3], sys.argv[4]
 
@@ -147,9 +148,33 @@ if not has(closed[0], pyatspi.STATE_FOCUSED):
     fail("the first row does not have the focus at start-up")
 print("%d closed sections, the first focused" % len(closed))
 
+heard = []
+
+
+def hear(event):
+    try:
+        heard.append((event.type, event.source.name, event.detail1))
+    except Exception:
+        heard.append((event.type, None, event.detail1))
+
+
+for kind in ("object:state-changed", "object:children-changed", "object:selection-changed",
+             "object:active-descendant-changed", "focus:"):
+    pyatspi.Registry.registerEventListener(hear, kind)
+
+
+def listen(seconds):
+    loop = GLib.MainLoop()
+    GLib.timeout_add(int(seconds * 1000), loop.quit)
+    loop.run()
+
+
 # Opening the first section through its action: its pages follow it, named
 # in full and described with their page numbers.
+listen(1.0)  # the reader learns that somebody listens
+heard.clear()
 action(closed[0], "Toggle")
+listen(1.5)
 pages = book_outline[0][1]
 wait_for("the first section did not open", lambda: tree.childCount == len(sections) + len(pages))
 opened = items()
@@ -160,7 +185,11 @@ for (name, number), item in zip(pages, opened[1:]):
         fail("page item %r (%r), expected %r (page %d)" % (item.name, item.description, name, number))
     if has(item, pyatspi.STATE_EXPANDABLE):
         fail("page %r is expandable" % name)
-print("the first section opened through its action: %d pages, full names and numbers" % len(pages))
+added = [h for h in heard if h[:2] == ("object:children-changed:add", "Contents")]
+if len(added) != len(pages):
+    fail("opening the section told of %d new rows, not %d: %s" % (len(added), len(pages), heard))
+print("the first section opened through its action: %d pages, full names and numbers, each told as added"
+      % len(pages))
 
 # The balloon with a shortened name is a tool tip holding the whole name,
 # there while it is shown.
@@ -182,11 +211,15 @@ print("the balloon is a tool tip with the whole name %r" % longest.name)
 
 # Choosing a page through its action shows it, as Enter would.
 name, number = pages[-1]
+heard.clear()
 action(opened[len(pages)], "Press")
 wait_for("choosing %r did not show page %d" % (name, number), lambda: shows_page(number))
 chosen = items()[len(pages)]
 if not has(chosen, pyatspi.STATE_SELECTED):
     fail("the chosen page is not selected")
+listen(0.5)
+if ("object:state-changed:selected", name, 1) not in heard:
+    fail("choosing %r told of no selection: %s" % (name, heard))
 print("choosing page %d through its action showed it" % number)
 
 # The page's text: the web document holds the page's heading.
@@ -287,3 +320,12 @@ for key, where in (("Tab", "page"), ("Tab", "Zoom"), ("Tab", "Command1"), ("Tab"
                    ("shift+Tab", "page"), ("shift+Tab", "tree"), ("F6", "page"), ("F6", "tree")):
     press([key], where)
 print("Tab: tree, page, Zoom, Command1, Command3, and back; Shift+Tab the other way; F6 between tree and page")
+
+# A key that moves the keyboard row tells of the row it moved to.
+heard.clear()
+subprocess.run(["xdotool", "key", "Down"], check=True)
+listen(1.0)
+now = next((i for i in items() if has(i, pyatspi.STATE_FOCUSED)), None)
+if now is None or ("focus:", now.name, 0) not in heard:
+    fail("Down told of no focus on the new row (%s): %s" % (now and now.name, heard))
+print("Down moved the focus to %r and told of it" % now.name)
