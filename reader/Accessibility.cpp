@@ -225,6 +225,7 @@ class TreeAccessible : public QAccessibleWidget {
       case tree::TreeNotice::Rows: {
         // Rows that came into sight are new children, rows that went out of
         // it (their section closed) are gone, as a client's cache sees it.
+        if (list_ != tray_.ListsParsed()) Forget();  // a new list: every row is new
         const std::vector<std::int32_t>& now = tray_.VisibleRows();
         const std::unordered_set<std::int32_t> visible(now.begin() + 1, now.end());
         for (auto known = rows_.begin(); known != rows_.end();) {
