@@ -328,7 +328,7 @@ class BalloonAccessible : public QAccessibleWidget {
 
 // ---- windows ----
 
-// A window without the widgets it covers: their children count is what
+// A window without the widgets it covers or hides: its children are what
 // the reader can see.
 class WindowAccessible : public QAccessibleWidget {
  public:
@@ -347,7 +347,7 @@ class WindowAccessible : public QAccessibleWidget {
     QList<QWidget*> shown;
     for (QObject* o : widget()->children()) {
       auto* w = qobject_cast<QWidget*>(o);
-      if (w && !w->isWindow() && !Hidden(w)) shown.append(w);
+      if (w && !w->isWindow() && !w->isHidden() && !Hidden(w)) shown.append(w);
     }
     return shown;
   }
