@@ -43,6 +43,25 @@ std::uint32_t Over(std::uint32_t src, std::uint32_t dst) {
 
 }  // namespace
 
+void DrawDottedBox(const PixelView& dst, long long left, long long top, long long right, long long bottom,
+                   std::uint32_t pixel) {
+  if (dst.Empty() || left > right || top > bottom) return;
+  const auto dot = [&](long long x, long long y) {
+    if (((x + y) & 1) == 0) Plot(dst, x, y, pixel);
+  };
+  // Only the part of each edge that meets the buffer is walked.
+  const long long x0 = std::max(left, 0LL), x1 = std::min(right, dst.width - 1LL);
+  const long long y0 = std::max(top, 0LL), y1 = std::min(bottom, dst.height - 1LL);
+  for (long long x = x0; x <= x1; ++x) {
+    dot(x, top);
+    dot(x, bottom);
+  }
+  for (long long y = y0; y <= y1; ++y) {
+    dot(left, y);
+    dot(right, y);
+  }
+}
+
 void DrawLine(const PixelView& dst, double x1, double y1, double x2, double y2, std::uint32_t pixel) {
   if (dst.Empty()) return;
   // End points far outside are pulled in so that stepping stays short; only

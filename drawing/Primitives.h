@@ -14,6 +14,11 @@ namespace drawing {
 void DrawLine(const PixelView& dst, double x1, double y1, double x2, double y2, std::uint32_t pixel);
 // An outline rectangle; both corners belong to it.
 void DrawBox(const PixelView& dst, double x1, double y1, double x2, double y2, std::uint32_t pixel);
+// A focus rectangle: the outline of left..right x top..bottom (both corners
+// inside) with every other pixel painted, those where x + y is even, so
+// that two rectangles over each other line up dot for dot.
+void DrawDottedBox(const PixelView& dst, long long left, long long top, long long right, long long bottom,
+                   std::uint32_t pixel);
 // A filled rectangle; both corners belong to it.
 void FillBox(const PixelView& dst, double x1, double y1, double x2, double y2, std::uint32_t pixel);
 // The pixels from (floor(x), floor(y)) up to but not including

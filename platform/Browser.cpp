@@ -303,9 +303,17 @@ bool Browser::event(QEvent* event) {
 
 bool Browser::eventFilter(QObject* watched, QEvent* event) {
   // Ctrl+wheel would zoom the page by itself, behind the zoom slider's
-  // back (and Qt reports no change): the slider alone sets the zoom.
-  if (event->type() == QEvent::Wheel && (static_cast<QWheelEvent*>(event)->modifiers() & Qt::ControlModifier))
+  // back (and Qt reports no change): the slider alone sets the zoom, and
+  // the window hears of the notches to move it.
+  if (event->type() == QEvent::Wheel && (static_cast<QWheelEvent*>(event)->modifiers() & Qt::ControlModifier)) {
+    // A notch is 120; finer wheels add up to whole notches.
+    constexpr int kNotch = QWheelEvent::DefaultDeltasPerStep;
+    ctrl_wheel_angle_ += static_cast<QWheelEvent*>(event)->angleDelta().y();
+    const int notches = ctrl_wheel_angle_ / kNotch;
+    ctrl_wheel_angle_ -= notches * kNotch;
+    if (notches != 0) emit CtrlWheelTurned(notches);
     return true;
+  }
   return QWebEngineView::eventFilter(watched, event);
 }
 

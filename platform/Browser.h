@@ -65,6 +65,12 @@ class Browser : public QWebEngineView {
   // The latest zoom requested or set (clamped like ZoomPercent).
   int RequestedZoomPercent() const { return requested_zoom_percent_; }
 
+ signals:
+  // The wheel turned over the page with Ctrl held, in whole notches (away
+  // from the reader positive). The page itself does not zoom on it: the
+  // window's zoom slider does, so the two never disagree.
+  void CtrlWheelTurned(int notches);
+
  protected:
   bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -77,6 +83,7 @@ class Browser : public QWebEngineView {
   int zoom_percent_ = 100;
   int requested_zoom_percent_ = 100;
   bool zoom_handover_queued_ = false;
+  int ctrl_wheel_angle_ = 0;  // eighths of a degree short of a whole notch
   QWebEngineProfile* profile_ = nullptr;
   LocalPageInterceptor* interceptor_ = nullptr;
   PageSchemeHandler* page_scheme_ = nullptr;

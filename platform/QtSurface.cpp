@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QHideEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QShowEvent>
@@ -60,6 +61,23 @@ void Deliver(const Fn& handler, Args... args) {
   try {
     handler(args...);
   } catch (const std::exception&) {
+  }
+}
+
+drawing::Key KeyOf(int key) {
+  switch (key) {
+    case Qt::Key_Up: return drawing::Key::Up;
+    case Qt::Key_Down: return drawing::Key::Down;
+    case Qt::Key_Left: return drawing::Key::Left;
+    case Qt::Key_Right: return drawing::Key::Right;
+    case Qt::Key_Home: return drawing::Key::Home;
+    case Qt::Key_End: return drawing::Key::End;
+    case Qt::Key_PageUp: return drawing::Key::PageUp;
+    case Qt::Key_PageDown: return drawing::Key::PageDown;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return drawing::Key::Enter;
+    case Qt::Key_Space: return drawing::Key::Space;
+    default: return drawing::Key::Other;
   }
 }
 
@@ -167,6 +185,39 @@ void SurfaceWidget::showEvent(QShowEvent* event) {
   // Sent before the window is mapped: the shadow copies the screen without
   // the popup on it, and goes up first so that the popup lies above it.
   if (!event->spontaneous()) owner_.ShowShadow();
+}
+
+void SurfaceWidget::keyPressEvent(QKeyEvent* e) {
+  drawing::KeyPress key;
+  key.key = KeyOf(e->key());
+  key.shift = ShiftOf(e->modifiers());
+  key.autoRepeat = e->isAutoRepeat();
+  // A chord with Ctrl or Alt types nothing: it is a command for the window.
+  if (!(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+    key.text = e->text().toStdString();
+  bool used = false;
+  if (owner_.events.keyDown) {
+    try {
+      used = owner_.events.keyDown(key);
+    } catch (const std::exception&) {
+      used = true;  // a failing handler loses the key, as it loses a click
+    }
+  }
+  if (used)
+    e->accept();
+  else
+    QWidget::keyPressEvent(e);  // ignored: on to the parent
+}
+
+void SurfaceWidget::focusInEvent(QFocusEvent* e) {
+  QWidget::focusInEvent(e);
+  const Qt::FocusReason reason = e->reason();
+  if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason) {
+    // Reported to the surface that holds the focus and to every surface
+    // around it, as the focus entering a control is.
+    for (QWidget* w = this; w; w = w->parentWidget())
+      if (auto* surface = dynamic_cast<SurfaceWidget*>(w)) Deliver(surface->owner_.events.keyboardFocus);
+  }
 }
 
 void SurfaceWidget::hideEvent(QHideEvent* event) {
@@ -429,6 +480,7 @@ class ShadowWidget : public QWidget {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::NoFocus);
+    setProperty(kAccessibleHiddenProperty, true);
   }
   struct Piece {
     QPoint at;

@@ -20,6 +20,9 @@ class QtSurface;
 // A widget with this property set to true counts as a window of its own
 // for HostServices::WindowFromPoint (the browser inside the main window).
 inline constexpr char kOwnWindowProperty[] = "readerOwnWindow";
+// A widget with this property set to true is not offered to assistive
+// technology: nobody can see it (covered by another, or a drawn shadow).
+inline constexpr char kAccessibleHiddenProperty[] = "readerAccessibleHidden";
 
 // The surface a widget shows: a surface's own widget, or the shadow of a
 // popup surface. 0 for every other widget.
@@ -43,6 +46,8 @@ class SurfaceWidget : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
 
  private:
   QtSurface& owner_;

@@ -96,6 +96,7 @@ Form1::Form1(std::filesystem::path appFolder, QWidget* parent)
   setPalette(p);
   setAutoFillBackground(true);
   CreateControls();
+  SetUpKeyboard();
   resize(form.Read<std::int32_t>("ClientWidth", kDesignWidth), form.Read<std::int32_t>("ClientHeight", kDesignHeight));
 }
 
@@ -235,6 +236,8 @@ void Form1::Load() {
   Step([this] { tray1_->RRscrfoll(); });
   Step([this] { list1_->SetListIndex(1); });
   Step([this] { browser_->show(); });
+  // The contents have the keyboard when the window first opens.
+  Step([this] { Tray1Widget().setFocus(Qt::OtherFocusReason); });
   Step([this] {
     InstallWheelHook([this](std::string& direction) { Scrol(direction); });
     hookInstalled_ = true;

@@ -2,12 +2,14 @@
 #include <filesystem>
 
 #include "platform/WebEngineSetup.h"
+#include "reader/Accessibility.h"
 #include "reader/BenchProbe.h"
 #include "reader/Form1.h"
 #include "reader/Translations.h"
 
 int main(int argc, char** argv) {
   platform::PrepareWebEngineProcess();
+  reader::InstallAccessibility();
   QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
   QApplication app(argc, argv);
   reader::SetUpAppIdentity();

@@ -192,6 +192,7 @@ Tray::Tray(const drawing::ControlSite& site, drawing::Surface* parent)
     Lina();
   };
   WireInput();
+  WireKeyboard();
 }
 
 Tray::~Tray() {
@@ -203,6 +204,10 @@ Tray::~Tray() {
 void Tray::PoluchiSpisok(const std::string& text) {
   barSurface_->SetVisible(false);
   SetVibran(-1);
+  // The old list's rows are gone: a key acts on the new list's rows only.
+  keyboardRow_ = -1;
+  typed_.Clear();
+  ++listsParsed_;
   metrics_.ResetEntries();
   rowsStale_ = true;
   // The old list's layout says nothing about the new one's, even when both
@@ -355,8 +360,12 @@ void Tray::SetScrolBegunokVisota(std::int32_t value) {
   Changed(P::Key(P::ScrolBegunokVisota));
 }
 void Tray::SetVibran(std::int32_t index) {
+  const bool moved = model_.Vibran() != index;
   model_.SetVibran(index);
+  // The keyboard row starts at the selected entry.
+  keyboardRow_ = index;
   Changed(P::Key(P::Vibran));
+  if (moved) Announce(TreeNotice::Selection, index);
 }
 void Tray::SetTrCvetPodRazdelVb(drawing::Colour colour) {
   look_.TrCvetPodRazdelVb = colour;

@@ -12,6 +12,7 @@
 #include "controls/balloon/PodskazV.h"
 #include "controls/scrollbar/VerticalScroll.h"
 #include "controls/tree/TextMetrics.h"
+#include "controls/tree/TreeKeyboard.h"
 #include "controls/tree/TreeLayout.h"
 #include "controls/tree/TreeModel.h"
 #include "drawing/DesignFile.h"
@@ -49,6 +50,14 @@ struct TrayLook {
   drawing::Colour TrCvetPodRazdelVb = 0;
   bool TrVipodaPerviy = false;
   std::int32_t ColorBlackProzShap = 0;
+};
+
+// What changed in the tree, for assistive technology.
+enum class TreeNotice {
+  FocusRow,   // the keyboard row moved, or the tree got or lost the focus
+  Selection,  // Vibran changed
+  OpenState,  // a section opened or closed
+  Rows,       // the visible rows are other entries now
 };
 
 class Tray {
@@ -186,6 +195,26 @@ class Tray {
   // every repaint measures anew. The picture is the same either way.
   void SetTextCaching(bool on) { metrics_.SetCaching(on); }
 
+  // ---- the keyboard ----
+  // The row keys act on (see EffectiveKeyboardRow), -1 with no visible row.
+  std::int32_t KeyboardRow() const;
+  bool HasFocus() const { return focused_; }
+  // The focus rectangle shows once the keyboard has been used: a reader
+  // who only clicks sees the tree exactly as it is drawn without the focus.
+  bool ShowsFocus() const { return focused_ && focusCues_; }
+  // A key for the tree, as its surface delivers them; true when used.
+  bool KeyDown(const drawing::KeyPress& key);
+  // What Enter does on a visible entry: a button release over its row.
+  void ChooseEntry(std::int32_t entry);
+  // Opens or closes a visible section, as Right and Left do.
+  void SetEntryOpen(std::int32_t entry, bool open);
+  // Makes a visible entry the keyboard row and scrolls it into view.
+  void FocusEntry(std::int32_t entry);
+  std::function<void(TreeNotice, std::int32_t entry)> Notice;
+  // How many lists PoluchiSpisok has been given: an entry index means the
+  // same row only within one list.
+  std::uint64_t ListsParsed() const { return listsParsed_; }
+
   // Events, in the control's order.
   std::function<void(float&, float&)> MovTray;
   std::function<void(std::int32_t&, std::string&, bool&)> HoverItem;
@@ -241,6 +270,19 @@ class Tray {
   void OnHintTick();
   const TreeItem* ItemAt(std::int32_t index) const;
 
+  // The keyboard (TrayKeys.cpp).
+  void WireKeyboard();
+  void FocusMoved(bool focused);
+  void ShowFocusCues();
+  void MoveKeyboardRow(std::int32_t entry);
+  bool KeepInView(std::int32_t entry);
+  bool IsVisibleRow(std::int32_t entry) const;
+  void PaintKeyboardFocus(std::int32_t scrollValue);
+  void AnnounceChanges();
+  void Announce(TreeNotice notice, std::int32_t entry) {
+    if (Notice) Notice(notice, entry);
+  }
+
   drawing::ControlSite site_;
   drawing::ControlSite innerSite_;
   std::unique_ptr<drawing::Surface> surface_;
@@ -289,6 +331,15 @@ class Tray {
   // stripTop_ down for stripRows_ rows.
   std::int32_t stripTop_ = 0;
   std::int32_t stripRows_ = 0;
+
+  std::int32_t keyboardRow_ = -1;
+  std::uint64_t listsParsed_ = 0;
+  bool focused_ = false;
+  bool focusCues_ = false;
+  TypeAheadBuffer typed_;
+  std::unique_ptr<drawing::Timer> typeAheadTimer_;
+  std::vector<std::int32_t> announcedRows_{0};
+  std::uint64_t announcedOpenings_ = 0;
 };
 
 }  // namespace tree

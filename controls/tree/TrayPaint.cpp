@@ -192,6 +192,7 @@ void Tray::Lina() {
     timer1_->SetEnabled(f.sliding);
     slideStep_ = f.step;
   });
+  Step([&] { PaintKeyboardFocus(f.value); });
   Step([&] {
     surface_->SetAutoRedraw(false);
     pe1_->SetAutoRedraw(false);
@@ -199,6 +200,7 @@ void Tray::Lina() {
     surface_->Refresh();
   });
   RecheckHotEntry();
+  AnnounceChanges();
 }
 
 void Tray::SyncRowLayouts() {
