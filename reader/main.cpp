@@ -1,11 +1,14 @@
 #include <QApplication>
 #include <filesystem>
+#include <iostream>
 
 #include "platform/WebEngineSetup.h"
 #include "reader/BenchProbe.h"
+#include "reader/CommandLine.h"
 #include "reader/Form1.h"
 
 int main(int argc, char** argv) {
+  if (const auto answered = reader::AnswerCommandLine(argc, argv, std::cout)) return *answered;
   platform::PrepareWebEngineProcess();
   QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
   QApplication app(argc, argv);
