@@ -99,6 +99,7 @@ class HiDpi : public ::testing::Test {
     EXPECT_EQ(drawn.devicePixelRatio(), kRatio) << what;
     const double toReference = Rmse(drawn, reference, area);
     const double toDoubled = Rmse(drawn, Doubled(oneX), area);
+    // HIDPI_DUMP=1 prints the distances and leaves the three pictures in /tmp.
     if (qEnvironmentVariableIsSet("HIDPI_DUMP")) {
       std::printf("%s: %.2f to the reference, %.2f to the doubled 1x\n", what, toReference, toDoubled);
       drawn.save(QStringLiteral("/tmp/hidpi-%1-drawn.png").arg(what));
