@@ -23,6 +23,8 @@ constexpr std::string_view kUsage =
     "Environment:\n"
     "  QT_QPA_PLATFORM   the window system: xcb (X11), wayland or offscreen\n"
     "  QT_SCALE_FACTOR   scale the whole window (high-density screens)\n"
+    "  LANGUAGE, LC_ALL, LC_MESSAGES, LANG\n"
+    "                    the interface's language, in this order\n"
     "  XDG_RUNTIME_DIR   the private folder where the page shown is written\n"
     "                    (tmp.html); without one, TMPDIR (else /tmp) holds a\n"
     "                    private folder studyguide-reader-UID for it\n"
