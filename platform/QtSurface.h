@@ -1,6 +1,7 @@
 #pragma once
 // A drawing::Surface on Qt: the retained image is a premultiplied QImage of
-// the client size, and a plain widget blits it and forwards input. Nothing is
+// the client size in the screen's device pixels (its device pixel ratio
+// set), and a plain widget blits it and forwards input. Nothing is
 // drawn in paint events; controls draw into the image when they choose to.
 #include <QImage>
 #include <QPointer>
@@ -121,6 +122,9 @@ class QtSurface : public drawing::Surface {
  private:
   friend class SurfaceWidget;
   void ResizeImage();
+  // Device pixels per logical pixel for the image: the host's, else the screen's.
+  double ScreenRatio() const;
+  void DrawOwnPicture();
   // Brings the image to the widget's size; true once per new size.
   bool TakeSizeChange();
   void FocusMoved(QWidget* old, QWidget* now);
@@ -133,6 +137,7 @@ class QtSurface : public drawing::Surface {
   const QtHost& host_;
   QPointer<SurfaceWidget> widget_;
   QImage image_;
+  double ratio_ = 1.0;  // of image_
   QSize reportedSize_;
   QFont qfont_;
   // Widths already measured in this font. A balloon is laid out word by

@@ -14,8 +14,8 @@ using drawing::CheckedSub;
 void BlendNinePieces(const drawing::PixelView& target, const drawing::PixelView& source, std::int32_t corner,
                      std::uint8_t alpha) {
   const std::int32_t p = corner;
-  const std::int32_t wd = target.width, hd = target.height;
-  const std::int32_t ws = source.width, hs = source.height;
+  const std::int32_t wd = target.LogicalWidth(), hd = target.LogicalHeight();
+  const std::int32_t ws = source.LogicalWidth(), hs = source.LogicalHeight();
   const std::int32_t p2 = CheckedMul(2, p);
   const std::int32_t rightD = CheckedSub(wd, p), bottomD = CheckedSub(hd, p);
   const std::int32_t rightS = CheckedSub(ws, p), bottomS = CheckedSub(hs, p);

@@ -44,13 +44,11 @@ constexpr std::string_view kHelp =
     "  check DIR      compare DIR/Data/names.txt with DIR/Lor2 and report every\n"
     "                 problem found\n"
     "  --help         show this text\n"
-    "\n"
-    "A slot that decodes as Base64 counts as a page even when it would also\n"
-    "parse as a contents list: any Base64 text is a valid list of top-level\n"
-    "entries, while a real contents list (NULs, blanks, hyphens) never decodes.\n"
+    "  --version      show the program's name and version\n"
     "\n"
     "Exit status: 0 success, 1 problems found (build: the book was saved but\n"
-    "some input was missing, unreadable or ignored), 2 usage or I/O error.\n";
+    "some input was missing, unreadable or ignored; or a page link was refused\n"
+    "and the book was not saved), 2 usage or I/O error.\n";
 
 // What the tool is doing, for the message when memory runs out: the file
 // and the step, so the author knows which input is too large.
@@ -494,13 +492,23 @@ int Check(const fs::path& dir) {
   return kOk;
 }
 
-int Run(int argc, char** argv) {
-  if (argc < 2) return Usage("missing command");
-  const std::string_view command = argv[1];
-  if (command == "--help" || command == "-h" || command == "help") {
+// --help and --version, answered before any command runs.
+std::optional<int> AnswerOption(std::string_view option) {
+  if (option == "--help" || option == "-h" || option == "help") {
     std::cout << kHelp;
     return kOk;
   }
+  if (option == "--version") {
+    std::cout << "bookpack " << READER_VERSION << '\n';
+    return kOk;
+  }
+  return std::nullopt;
+}
+
+int Run(int argc, char** argv) {
+  if (argc < 2) return Usage("missing command");
+  const std::string_view command = argv[1];
+  if (const auto answered = AnswerOption(command)) return *answered;
   const auto expect = [&](int operands) { return argc == 2 + operands; };
   if (command == "build" && expect(1)) return Build(argv[2]);
   if (command == "list" && expect(1)) return List(argv[2]);
