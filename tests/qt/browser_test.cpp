@@ -204,6 +204,30 @@ TEST(BrowserTest, PagesWithoutACharsetAreWindows1251AndDeclaredOnesKeepTheirs) {
   }
 }
 
+// Starting a renderer process for each page once cost every page switch
+// 40-80 ms; the book's pages, however many, share one.
+TEST(BrowserTest, PageSwitchesStayInOneRendererProcess) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString one = dir.filePath("one.html");
+  const QString two = dir.filePath("two.html");
+  WriteFile(one, "<html><body>1</body></html>");
+  WriteFile(two, "<html><body>2</body></html>");
+  Browser browser;
+  browser.resize(300, 200);
+  browser.show();
+  ASSERT_TRUE(NavigateAndWait(browser, one));
+  const qint64 renderer = browser.page()->renderProcessPid();
+  ASSERT_GT(renderer, 0);
+  QUrl again = QUrl::fromLocalFile(one);
+  again.setQuery(QStringLiteral("2"));
+  for (const QString& address : {two, again.toString(QUrl::FullyEncoded), one}) {
+    SCOPED_TRACE(address.toStdString());
+    ASSERT_TRUE(NavigateAndWait(browser, address));
+    EXPECT_EQ(browser.page()->renderProcessPid(), renderer);
+  }
+}
+
 TEST(BrowserTest, ZoomIsExactOverTheWholeRangeAndStaysAcrossPages) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
@@ -334,13 +358,17 @@ TEST(BrowserTest, HostilePageNeitherBlocksNorReachesAnything) {
       "  Promise.all([read(fetch('secret.txt')), read(fetch('SECRET_URL')), xhr('secret.txt'),"
       "    read(fetch('http://ORIGIN/fetch')), image('http://ORIGIN/image.png'),"
       "    socket('ws://ORIGIN/socket'), where(), notify(),"
+      // The shown page's own path under another host of the page scheme.
+      "    read(fetch(location.href.replace('//' + location.host + '/', '//elsewhere/'))),"
       "    new Promise(function(done) { var m = document.getElementById('markup');"
       "      if (m.complete) done(m.naturalWidth ? 'loaded' : 'failed');"
       "      else { m.onload = function() { done('loaded'); }; m.onerror = function() { done('failed'); }; } })"
       "  ].map(bounded)).then(function(v) {"
       "    results.fetchNeighbour = v[0]; results.fetchNeighbourUrl = v[1]; results.xhrNeighbour = v[2];"
       "    results.fetchLoopback = v[3]; results.imageLoopback = v[4]; results.socketLoopback = v[5];"
-      "    results.geolocation = v[6]; results.notifications = v[7]; results.markupImage = v[8];"
+      "    results.geolocation = v[6]; results.notifications = v[7]; results.otherHost = v[8];"
+      "    results.markupImage = v[9];"
+      "    try { localStorage.setItem('k', 'v'); results.storage = 'kept'; } catch (e) { results.storage = 'failed'; }"
       "    document.title = 'done'; });"
       "});"
       "</script></head><body style='margin:0'>"
@@ -374,7 +402,7 @@ TEST(BrowserTest, HostilePageNeitherBlocksNorReachesAnything) {
   EXPECT_EQ(results["prompt"].toString().toStdString(), "default answer");
   EXPECT_EQ(results["open"].toString().toStdString(), "null");
   for (const char* key : {"fetchNeighbour", "fetchNeighbourUrl", "xhrNeighbour", "fetchLoopback", "imageLoopback",
-                          "socketLoopback", "markupImage"}) {
+                          "socketLoopback", "markupImage", "otherHost", "storage"}) {
     EXPECT_EQ(results[key].toString().toStdString(), "failed") << key;
   }
   EXPECT_NE(results["geolocation"].toString().toStdString(), "granted");
