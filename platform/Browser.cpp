@@ -1,10 +1,14 @@
 #include "platform/Browser.h"
 #include "platform/QtSurface.h"
 
+#include <QApplication>
 #include <QChildEvent>
+#include <QDragEnterEvent>
+#include <QPalette>
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <memory>
 
 #include <QDir>
 #include <QFile>
@@ -247,10 +251,31 @@ class BrowserPage : public QWebEnginePage {
   const Browser& browser_;
 };
 
-Browser::Browser(QWidget* parent) : QWebEngineView(parent) {
+Browser::Browser(QWidget* parent, EngineStart start) : QWebEngineView(parent) {
   // The page counts as a window of its own under the pointer, apart from
   // the main window around it.
   setProperty(kOwnWindowProperty, true);
+  if (start == EngineStart::AtOnce) {
+    StartEngine();
+    return;
+  }
+  // Until the engine draws, the view is the blank white page it will show
+  // first, not a hole onto the controls it covers.
+  QPalette blank = palette();
+  blank.setColor(QPalette::Window, Qt::white);
+  setPalette(blank);
+  setAutoFillBackground(true);
+  // Watched through the application: a widget wholly covered by opaque
+  // children is never sent a paint of its own, so any widget of the window
+  // counts.
+  painted_window_ = window();
+  qApp->installEventFilter(this);
+}
+
+void Browser::StartEngine() {
+  if (page_) return;
+  if (painted_window_) qApp->removeEventFilter(this);
+  painted_window_ = nullptr;
   // No storage name: an off-the-record profile, so cookies, local storage
   // and the HTTP cache live in memory only and nothing lands on disk. The
   // profile belongs to this view and outlives its page (see the destructor).
@@ -300,7 +325,74 @@ Browser::Browser(QWidget* parent) : QWebEngineView(parent) {
   settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
 
   page_ = new BrowserPage(profile_, *this);
-  setPage(page_);
+  interceptor_->SetAllowedFile(shown_file_);
+  page_scheme_->SetAllowedFile(shown_file_);
+  if (zoom_percent_ != 100) SetZoomPercent(zoom_percent_);
+  QWebEngineView::setPage(page_);
+  // Features hook in before the first navigation, so they see all of it.
+  emit EngineStarted();
+  if (load_pending_) {
+    load_pending_ = false;
+    Load(pending_load_);
+  }
+}
+
+void Browser::WhenEngineStarted(QObject* context, std::function<void()> fn) {
+  if (EngineRunning()) {
+    fn();
+    return;
+  }
+  auto connection = std::make_shared<QMetaObject::Connection>();
+  *connection = connect(this, &Browser::EngineStarted, context, [connection, fn = std::move(fn)] {
+    QObject::disconnect(*connection);
+    fn();
+  });
+}
+
+QWebEnginePage* Browser::page() const {
+  const_cast<Browser*>(this)->StartEngine();
+  return page_;
+}
+
+QUrl Browser::url() const { return page()->url(); }
+
+QString Browser::title() const { return page()->title(); }
+
+void Browser::Load(const QUrl& url) {
+  if (!page_) {
+    pending_load_ = url;
+    load_pending_ = true;
+    return;
+  }
+  page_->load(url);
+}
+
+void Browser::showEvent(QShowEvent* event) {
+  if (page_)
+    QWebEngineView::showEvent(event);
+  else
+    QWidget::showEvent(event);
+}
+
+void Browser::hideEvent(QHideEvent* event) {
+  if (page_)
+    QWebEngineView::hideEvent(event);
+  else
+    QWidget::hideEvent(event);
+}
+
+void Browser::closeEvent(QCloseEvent* event) {
+  if (page_)
+    QWebEngineView::closeEvent(event);
+  else
+    QWidget::closeEvent(event);
+}
+
+void Browser::dragEnterEvent(QDragEnterEvent* event) {
+  if (page_)
+    QWebEngineView::dragEnterEvent(event);
+  else
+    event->ignore();
 }
 
 bool Browser::event(QEvent* event) {
@@ -313,6 +405,15 @@ bool Browser::event(QEvent* event) {
 }
 
 bool Browser::eventFilter(QObject* watched, QEvent* event) {
+  if (painted_window_ && event->type() == QEvent::Paint && watched->isWidgetType() &&
+      static_cast<QWidget*>(watched)->window() == painted_window_) {
+    // Queued: the paint still has to reach the screen, and the engine's
+    // start would hold it back.
+    qApp->removeEventFilter(this);
+    painted_window_ = nullptr;
+    QMetaObject::invokeMethod(this, &Browser::StartEngine, Qt::QueuedConnection);
+    return false;
+  }
   // Ctrl+wheel would zoom the page by itself, behind the zoom slider's
   // back (and Qt reports no change): the slider alone sets the zoom.
   if (event->type() == QEvent::Wheel && (static_cast<QWheelEvent*>(event)->modifiers() & Qt::ControlModifier))
@@ -331,7 +432,7 @@ Browser::~Browser() {
 void Browser::Navigate(const QString& address) {
   if (address.isEmpty()) {
     SetShownFile(QString());
-    load(QUrl(QStringLiteral("about:blank")));
+    Load(QUrl(QStringLiteral("about:blank")));
     return;
   }
   QUrl url(address);
@@ -341,7 +442,7 @@ void Browser::Navigate(const QString& address) {
   if (!is_url) url = QUrl::fromLocalFile(QFileInfo(address).absoluteFilePath());
   if (!url.isLocalFile()) {
     SetShownFile(QString());
-    load(url);
+    Load(url);
     return;
   }
   SetShownFile(CleanLocalPath(url));
@@ -350,11 +451,12 @@ void Browser::Navigate(const QString& address) {
   QUrl page = PageUrl(shown_file_);
   if (url.hasQuery()) page.setQuery(url.query(QUrl::FullyEncoded), QUrl::StrictMode);
   if (url.hasFragment()) page.setFragment(url.fragment(QUrl::FullyEncoded), QUrl::StrictMode);
-  load(page);
+  Load(page);
 }
 
 void Browser::SetShownFile(const QString& clean_path) {
   shown_file_ = clean_path;
+  if (!page_) return;  // handed over when the engine starts
   interceptor_->SetAllowedFile(clean_path);
   page_scheme_->SetAllowedFile(clean_path);
 }
@@ -364,6 +466,7 @@ void Browser::SetSilent(bool silent) { silent_ = silent; }
 void Browser::SetZoomPercent(int percent) {
   zoom_percent_ = std::clamp(percent, kMinZoomPercent, kMaxZoomPercent);
   requested_zoom_percent_ = zoom_percent_;
+  if (!page_) return;  // applied when the engine starts
   page_->setZoomFactor(std::max(zoom_percent_, kSmallestFactorPercent) / 100.0);
   ApplyZoomToCurrentDocument();
 }

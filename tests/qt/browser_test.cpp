@@ -22,6 +22,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+#include <QWebEnginePage>
 #include <QWidget>
 #include <algorithm>
 #include <cstdio>
@@ -226,6 +227,66 @@ TEST(BrowserTest, PageSwitchesStayInOneRendererProcess) {
     ASSERT_TRUE(NavigateAndWait(browser, address));
     EXPECT_EQ(browser.page()->renderProcessPid(), renderer);
   }
+}
+
+// A view whose engine waits for its window's first paint: what is asked of
+// it before then is kept, nothing makes a page early (Qt's own show handler
+// would make an unprotected default one), and the hook point comes after
+// the paint and before the first load.
+TEST(BrowserTest, AnEngineStartedAfterThePaintCarriesOutWhatWasAskedBefore) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString page = dir.filePath("deferred.html");
+  WriteFile(page, "<html><head><title>deferred</title></head><body>later</body></html>");
+
+  QWidget window;
+  window.resize(400, 300);
+  // The view covers the window, so the view alone is sent the paint.
+  struct PaintCounter : QObject {
+    QWidget* window = nullptr;
+    int paints = 0;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+      paints += event->type() == QEvent::Paint && watched->isWidgetType() &&
+                static_cast<QWidget*>(watched)->window() == window;
+      return false;
+    }
+  } counter;
+  counter.window = &window;
+  qApp->installEventFilter(&counter);
+  auto* browser = new Browser(&window, Browser::EngineStart::AfterWindowPainted);
+  browser->resize(400, 300);
+  browser->SetZoomPercent(50);
+  browser->Navigate(QString());
+  browser->Navigate(page);
+  EXPECT_EQ(browser->ShownFile(), QFileInfo(page).absoluteFilePath());
+
+  int paints_at_start = -1;
+  int loads_at_start = -1;
+  int hooks = 0;
+  QSignalSpy loads(browser, &QWebEngineView::loadFinished);
+  browser->WhenEngineStarted(&window, [&] {
+    ++hooks;
+    paints_at_start = counter.paints;
+    loads_at_start = static_cast<int>(loads.count());
+  });
+  window.show();
+  EXPECT_FALSE(browser->EngineRunning());
+  // Qt makes its default page a child of the view; the view's own page is not.
+  EXPECT_TRUE(window.findChildren<QWebEnginePage*>().isEmpty()) << "a page before the engine was due";
+
+  ASSERT_TRUE(loads.wait(kLoadTimeoutMs));
+  EXPECT_TRUE(loads.last().at(0).toBool());
+  EXPECT_EQ(loads.count(), 1) << "the blank asked for first is replaced by the page";
+  EXPECT_EQ(hooks, 1);
+  EXPECT_GT(paints_at_start, 0) << "the engine started before the window was painted";
+  EXPECT_EQ(loads_at_start, 0);
+  EXPECT_TRUE(window.findChildren<QWebEnginePage*>().isEmpty()) << "a default page besides the view's own";
+  EXPECT_EQ(browser->title().toStdString(), "deferred");
+  EXPECT_DOUBLE_EQ(browser->page()->zoomFactor(), 0.5);
+  // A hook added once the engine runs runs at once.
+  browser->WhenEngineStarted(&window, [&] { ++hooks; });
+  EXPECT_EQ(hooks, 2);
+  qApp->removeEventFilter(&counter);
 }
 
 TEST(BrowserTest, ZoomIsExactOverTheWholeRangeAndStaysAcrossPages) {
