@@ -1,6 +1,7 @@
 #include "reader/Form1.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFile>
 #include <QMessageBox>
 #include <QResizeEvent>
@@ -15,6 +16,9 @@
 #include "platform/QtSurface.h"
 #include "platform/StandardControls.h"
 #include "reader/BookFolder.h"
+#include "reader/PageMenu.h"
+#include "reader/Translations.h"
+#include "reader/ZoomHint.h"
 #include "reader/WheelHook.h"
 #include "reader/core/Cp1251.h"
 #include "reader/core/PageTheme.h"
@@ -77,6 +81,9 @@ drawing::Colour ColourOf(const drawing::PropertyBag& bag, std::string_view key, 
 
 QString Text(const std::string& utf8) { return QString::fromStdString(utf8); }
 
+// The window's own messages, in the user's language.
+QString Tr(const char* english) { return QCoreApplication::translate("Form1", english); }
+
 }  // namespace
 
 Form1::Form1(std::filesystem::path appFolder, QWidget* parent)
@@ -94,6 +101,9 @@ Form1::Form1(std::filesystem::path appFolder, QWidget* parent)
 
 Form1::~Form1() {
   Unload();
+  // The menu acts on the controls below; it goes before them.
+  delete pageMenu_;
+  pageMenu_ = nullptr;
   // The controls' surfaces are children of this widget; drop them first.
   tray1_.reset();
   hscroll2_.reset();
@@ -157,6 +167,7 @@ void Form1::CreateControls() {
   PlaceSurface(hscroll2_->Surface(), design_.Section("Hscroll2"));
   hscroll2_->ReadDesign(design_, "Hscroll2");
   hscroll2_->Surface().SetVisible(true);
+  zoomHint_ = new ZoomHint(*this, Hscroll2Widget(), host_.CreateTimer(), hscroll2_->Value());
 
   tray1_ = std::make_unique<tree::Tray>(site, nullptr);
   PlaceSurface(tray1_->Surface(), design_.Section("Tray1"));
@@ -180,6 +191,14 @@ void Form1::CreateControls() {
   command1_->click = [this] { Command1Click(); };
   command2_->click = [this] { Command2Click(); };
   command3_->click = [] {};
+  pageMenu_ = new PageMenu(*browser_, *this,
+                           {[this] { GoBack(); }, [this] { GoForward(); }, [this] { return history_.CanGoBack(); },
+                            [this] { return history_.CanGoForward(); }, [this] { return hscroll2_->Value(); },
+                            [this](int value) { hscroll2_->SetValue(value); },
+                            [this](const QString& text) { ReportError(text); },
+                            [this] {
+                              return Tr(QT_TRANSLATE_NOOP("Form1", "page %1")).arg(history_.Current().value_or(0));
+                            }});
   Step([this] {
     const std::filesystem::path folder = PageFolderPath(appFolder_);
     file1_->SetFiles(QString::fromStdString(folder.string()), ListPageFolder(folder));
@@ -204,12 +223,13 @@ void Form1::Load() {
     try {
       store_ = LoadBook(BookPath(appFolder_), &report);
     } catch (const IoError& e) {
-      ReportError(QStringLiteral("The book file %1 cannot be read: %2. The book opens empty.")
+      ReportError(Tr(QT_TRANSLATE_NOOP("Form1", "The book file %1 cannot be read: %2. The book opens empty."))
                       .arg(Text(BookPath(appFolder_).string()), Text(e.what())));
       throw;
     }
     if (report.damaged)
-      ReportError(QStringLiteral("The book file %1 is damaged: %2. %3 of 140 parts were read; the rest are empty.")
+      ReportError(Tr(QT_TRANSLATE_NOOP("Form1", "The book file %1 is damaged: %2. %3 of 140 parts were read; the rest "
+                                                "are empty."))
                       .arg(Text(BookPath(appFolder_).string()), Text(report.problem))
                       .arg(report.slotsRead));
   });
@@ -265,6 +285,7 @@ void Form1::LayoutControls() {
                 slider.Height());
   });
   Step([&] { label2_[1]->move(label2_[1]->x(), height() - label2_[1]->height()); });
+  if (zoomHint_) zoomHint_->Follow();
 }
 
 std::string Form1::RGBtoHTML(long long red, long long green, long long blue) {
@@ -293,15 +314,16 @@ void Form1::ShowPage(int slot) {
                              ColorToHtml(label1_[0]->ForeColor())};
   const std::string page = PreparePage(store_.Slot(slot), colours);
   if (pageFile_.empty()) {
-    ReportError(QStringLiteral("The page cannot be shown: there is no private temporary folder for the page file "
-                               "(%1).")
-                    .arg(Text(tempFolderProblem_.empty() ? "the folder was not looked for" : tempFolderProblem_)));
+    ReportError(Tr(QT_TRANSLATE_NOOP("Form1", "The page cannot be shown: there is no private temporary folder for the "
+                                                 "page file (%1)."))
+                    .arg(tempFolderProblem_.empty() ? Tr(QT_TRANSLATE_NOOP("Form1", "the folder was not looked for"))
+                                               : Text(tempFolderProblem_)));
     return;
   }
   try {
     WritePrivateFile(pageFile_, page);
   } catch (const IoError& e) {
-    ReportError(QStringLiteral("The page cannot be shown: %1").arg(Text(e.what())));
+    ReportError(Tr(QT_TRANSLATE_NOOP("Form1", "The page cannot be shown: %1")).arg(Text(e.what())));
     return;
   }
   browser_->SetSilent(true);
@@ -313,6 +335,15 @@ void Form1::ShowPage(int slot) {
   address.setQuery(QString::number(++pagesShown_));
   browser_->Navigate(address.toString(QUrl::FullyEncoded));
   emptied.pageFollows = true;
+  history_.Show(slot);
+}
+
+void Form1::GoBack() {
+  if (const std::optional<int> page = history_.Back()) ShowPage(*page);
+}
+
+void Form1::GoForward() {
+  if (const std::optional<int> page = history_.Forward()) ShowPage(*page);
 }
 
 void Form1::List1Click() {
@@ -328,7 +359,8 @@ void Form1::Tray1VibranFil(const std::string& pageField) {
   } catch (const drawing::OverflowError&) {
   }
   if (slot < 0 || slot > kLastSlot) {
-    ReportError(QStringLiteral("This contents entry names page \"%1\", but the book has pages 0 to %2 only.")
+    ReportError(Tr(QT_TRANSLATE_NOOP("Form1",
+                                     "This contents entry names page \"%1\", but the book has pages 0 to %2 only."))
                     .arg(Text(pageField))
                     .arg(kLastSlot));
     return;
@@ -339,7 +371,10 @@ void Form1::Tray1VibranFil(const std::string& pageField) {
 // A drag raises Scroll on every pointer move; the browser gets only the
 // latest zoom while it is still busy with an earlier one, so the page keeps
 // up with the thumb and ends at the last Value.
-void Form1::Hscroll2Scroll() { browser_->RequestZoomPercent(hscroll2_->Value()); }
+void Form1::Hscroll2Scroll() {
+  browser_->RequestZoomPercent(hscroll2_->Value());
+  zoomHint_->Zoomed(hscroll2_->Value());
+}
 
 void Form1::Label1Click() {
   label1_[0]->SetCaption(QString::number(label1_[0]->BackColor(), 16).toUpper());
@@ -351,10 +386,10 @@ void Form1::Command1Click() {
     const std::string contents = RunContentsBuilder(appFolder_, store_, &outlineFound);
     tray1_->PoluchiSpisok(Cp1251ToUtf8(contents));
     if (!outlineFound)
-      ReportError(QStringLiteral("The outline %1 does not exist, so the contents are now empty.")
+      ReportError(Tr(QT_TRANSLATE_NOOP("Form1", "The outline %1 does not exist, so the contents are now empty."))
                       .arg(Text(OutlinePath(appFolder_).string())));
   } catch (const std::exception& e) {
-    ReportError(QStringLiteral("The contents could not be built: %1").arg(Text(e.what())));
+    ReportError(Tr(QT_TRANSLATE_NOOP("Form1", "The contents could not be built: %1")).arg(Text(e.what())));
   }
 }
 
@@ -370,20 +405,22 @@ void Form1::Command2Click() {
     file1_->SetFiles(file1_->Path(), report.files);
     QStringList problems;
     if (!report.keptBook.empty())
-      problems << QStringLiteral("The old book %1 did not read whole; it was kept as %2.")
+      problems << Tr(QT_TRANSLATE_NOOP("Form1", "The old book %1 did not read whole; it was kept as %2."))
                       .arg(Text(BookPath(appFolder_).string()), Text(report.keptBook.string()));
     if (!report.folderFound)
-      problems << QStringLiteral("The page folder %1 does not exist.").arg(Text(PageFolderPath(appFolder_).string()));
+      problems << Tr(QT_TRANSLATE_NOOP("Form1", "The page folder %1 does not exist."))
+                      .arg(Text(PageFolderPath(appFolder_).string()));
     for (const PageFailure& f : report.failed)
-      problems << QStringLiteral("%1 was not packed: %2; its page keeps what it had.").arg(Text(f.file), Text(f.reason));
+      problems << Tr(QT_TRANSLATE_NOOP("Form1", "%1 was not packed: %2; its page keeps what it had."))
+                      .arg(Text(f.file), Text(f.reason));
     if (!report.ignored.empty())
-      problems << QStringLiteral("%1 files beyond page %2 were not packed (first: %3).")
+      problems << Tr(QT_TRANSLATE_NOOP("Form1", "%1 files beyond page %2 were not packed (first: %3)."))
                       .arg(report.ignored.size())
                       .arg(kLastSlot)
                       .arg(Text(report.ignored.front()));
     if (!problems.isEmpty()) ReportError(problems.join(QLatin1Char('\n')));
   } catch (const std::exception& e) {
-    ReportError(QStringLiteral("The book was not saved: %1").arg(Text(e.what())));
+    ReportError(Tr(QT_TRANSLATE_NOOP("Form1", "The book was not saved: %1")).arg(Text(e.what())));
   }
 }
 
@@ -392,7 +429,7 @@ void Form1::ReportError(const QString& text) {
   // Never modal: the reader keeps running, and nothing waits for the user.
   // The window is the message's parent, so it belongs to the window and a
   // window manager keeps it above.
-  auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
+  auto* box = new QMessageBox(QMessageBox::Warning, DisplayName(), text, QMessageBox::Ok, this);
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->setModal(false);
   messages_.append(box);

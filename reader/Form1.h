@@ -13,6 +13,7 @@
 #include <string>
 
 #include "drawing/DesignFile.h"
+#include "reader/core/History.h"
 #include "reader/core/PageStore.h"
 #include "platform/QtHost.h"
 
@@ -32,6 +33,9 @@ class Hscroll;
 }
 
 namespace reader {
+
+class PageMenu;
+class ZoomHint;
 
 class Form1 : public QWidget {
  public:
@@ -67,6 +71,13 @@ class Form1 : public QWidget {
 
   const PageStore& Store() const { return store_; }
   const std::filesystem::path& PageFile() const { return pageFile_; }
+  // Back and Forward through the pages shown, each shown afresh.
+  void GoBack();
+  void GoForward();
+  const History& PageHistory() const { return history_; }
+  PageMenu& PageContextMenu() { return *pageMenu_; }
+  ZoomHint& Hscroll2Hint() { return *zoomHint_; }
+
   // The most recent error shown to the user, empty when none was.
   const QString& LastError() const { return lastError_; }
 
@@ -107,6 +118,9 @@ class Form1 : public QWidget {
   std::string tempFolderProblem_;
   // Messages waiting for the window to be shown, or shown above it.
   QList<QPointer<QWidget>> messages_;
+  History history_;
+  PageMenu* pageMenu_ = nullptr;
+  ZoomHint* zoomHint_ = nullptr;
 
   QWidget* picture1_ = nullptr;
   platform::Label* label2_[2] = {};

@@ -4,11 +4,14 @@
 #include "platform/WebEngineSetup.h"
 #include "reader/BenchProbe.h"
 #include "reader/Form1.h"
+#include "reader/Translations.h"
 
 int main(int argc, char** argv) {
   platform::PrepareWebEngineProcess();
   QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
   QApplication app(argc, argv);
+  reader::SetUpAppIdentity();
+  const auto translations = reader::InstallTranslationsForUser();
   // The book lives next to the program. Qt reads the folder from
   // /proc/self/exe with links resolved, so a link to the program in a bin
   // folder still finds the book beside the real executable.

@@ -22,6 +22,7 @@ app="$P/lib/studyguide-reader"
 
 for f in bin/bookpack lib/studyguide-reader/reader lib/studyguide-reader/Data.dat \
          lib/studyguide-reader/Data/names.txt lib/studyguide-reader/Lor2/02.html \
+         lib/studyguide-reader/translations/studyguide-reader_ru.qm \
          share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
          share/icons/hicolor/scalable/apps/$id.svg share/man/man1/bookpack.1.gz; do
   [ -f "$P/$f" ] || fail "missing $f"
@@ -45,6 +46,7 @@ appstreamcli validate --no-net "$P/share/metainfo/$id.metainfo.xml" >"$work/as.l
 exec_line=$(sed -n 's/^Exec=//p' "$P/share/applications/$id.desktop")
 [ -x "$P/bin/${exec_line%% *}" ] || fail "the desktop entry starts '$exec_line', which is not in bin"
 grep -q "^Icon=$id$" "$P/share/applications/$id.desktop" || fail "the desktop entry names another icon"
+grep -q "^StartupWMClass=$id$" "$P/share/applications/$id.desktop" || fail "the desktop entry names another window class"
 "$P/bin/bookpack" list "$app/Data.dat" | grep -q '^139 .*contents' || fail "installed book has no contents list"
 
 # Starts the installed reader through its link as the given user (empty: this

@@ -1,0 +1,71 @@
+#include "reader/Translations.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+#include "reader/core/UiLanguage.h"
+
+static void RegisterIconResources() { Q_INIT_RESOURCE(icon); }
+
+namespace reader {
+
+InstalledTranslations::~InstalledTranslations() {
+  for (const auto& translator : translators_) QCoreApplication::removeTranslator(translator.get());
+}
+
+std::unique_ptr<InstalledTranslations> InstallTranslations(const std::vector<std::string>& languages,
+                                                           const QString& folder) {
+  auto installed = std::make_unique<InstalledTranslations>();
+  for (const std::string& entry : languages) {
+    const QString language = QString::fromStdString(entry);
+    // English is the source: nothing to load, and nothing after it counts.
+    if (language == QLatin1String("en") || language.startsWith(QLatin1String("en_"))) break;
+    auto own = std::make_unique<QTranslator>();
+    if (!own->load(QStringLiteral("studyguide-reader_") + language, folder)) continue;
+    installed->language_ = language;
+    QCoreApplication::installTranslator(own.get());
+    installed->translators_.push_back(std::move(own));
+    const QString qtFolder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    for (const char* module : {"qtbase_", "qtwebengine_"}) {
+      auto qt = std::make_unique<QTranslator>();
+      // Missing ones are fine: those texts stay in English.
+      if (!qt->load(QLatin1String(module) + language, qtFolder)) continue;
+      QCoreApplication::installTranslator(qt.get());
+      installed->translators_.push_back(std::move(qt));
+    }
+    break;
+  }
+  return installed;
+}
+
+QString TranslationsFolder() {
+  return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("translations"));
+}
+
+std::unique_ptr<InstalledTranslations> InstallTranslationsForUser() {
+  return InstallTranslations(UiLanguages([](const char* name) { return qEnvironmentVariable(name).toStdString(); }),
+                             TranslationsFolder());
+}
+
+QString DisplayName() { return QCoreApplication::translate("Application", "Study Guide Reader"); }
+
+QIcon AppIcon() {
+  RegisterIconResources();
+  QIcon builtIn;
+  for (int size : {16, 24, 32, 48, 64, 128, 256})
+    builtIn.addFile(QStringLiteral(":/icon/%1.png").arg(size), QSize(size, size));
+  return QIcon::fromTheme(QLatin1String(kAppId), builtIn);
+}
+
+void SetUpAppIdentity() {
+  // The Wayland app id comes from the desktop file name; the X11 window
+  // class from the application name (the instance part stays the
+  // program's file name).
+  QGuiApplication::setDesktopFileName(QLatin1String(kAppId));
+  QCoreApplication::setApplicationName(QLatin1String(kAppId));
+  QApplication::setWindowIcon(AppIcon());
+}
+
+}  // namespace reader
