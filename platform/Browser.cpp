@@ -358,6 +358,10 @@ QUrl Browser::url() const { return page()->url(); }
 
 QString Browser::title() const { return page()->title(); }
 
+bool Browser::hasSelection() const { return page()->hasSelection(); }
+
+QString Browser::selectedText() const { return page()->selectedText(); }
+
 void Browser::Load(const QUrl& url) {
   if (!page_) {
     pending_load_ = url;

@@ -77,6 +77,8 @@ class Browser : public QWebEngineView {
   QWebEnginePage* page() const;
   QUrl url() const;
   QString title() const;
+  bool hasSelection() const;
+  QString selectedText() const;
 
   // While silent, alert/confirm/prompt, beforeunload and script errors never
   // show a dialog or block: a confirm counts as OK, a prompt as OK with its
