@@ -5,6 +5,7 @@
 #include <QChildEvent>
 #include <QDragEnterEvent>
 #include <QPalette>
+#include <QQuickWidget>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -265,6 +266,13 @@ Browser::Browser(QWidget* parent, EngineStart start) : QWebEngineView(parent) {
   blank.setColor(QPalette::Window, Qt::white);
   setPalette(blank);
   setAutoFillBackground(true);
+  // The engine draws through a Qt Quick widget, and a window that gains its
+  // first such child once it is on screen is destroyed and made anew for
+  // the other kind of drawing it needs (a new native window: a flicker, and
+  // a window id that dies under whoever holds it). A hidden one of our own
+  // makes the window of the right kind from the start.
+  engine_stand_in_ = new QQuickWidget(this);
+  engine_stand_in_->hide();
   // Watched through the application: a widget wholly covered by opaque
   // children is never sent a paint of its own, so any widget of the window
   // counts.
@@ -329,6 +337,8 @@ void Browser::StartEngine() {
   page_scheme_->SetAllowedFile(shown_file_);
   if (zoom_percent_ != 100) SetZoomPercent(zoom_percent_);
   QWebEngineView::setPage(page_);
+  delete engine_stand_in_;
+  engine_stand_in_ = nullptr;
   // Features hook in before the first navigation, so they see all of it.
   emit EngineStarted();
   if (load_pending_) {

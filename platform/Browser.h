@@ -133,6 +133,7 @@ class Browser : public QWebEngineView {
   QUrl pending_load_;
   bool load_pending_ = false;
   QObject* painted_window_ = nullptr;  // watched for its first paint
+  QWidget* engine_stand_in_ = nullptr;
 };
 
 }  // namespace platform
