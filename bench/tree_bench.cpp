@@ -144,6 +144,21 @@ void NewList(benchmark::State& state, int entries) {
   state.counters["rows"] = static_cast<double>(t.tray->VisibleRows().size() - 1);
 }
 
+// Absurd stored values and names: a repaint, every name measured anew, costs
+// about what the book's does, and the strip boxes hold no more than the view.
+void Absurd(benchmark::State& state, int rowGap, std::size_t nameBytes) {
+  Tree t(139);
+  t.tray->SetTextCaching(false);
+  t.tray->PoluchiSpisok((nameBytes ? std::string(nameBytes, 'W') + "\r\n" : std::string()) + ContentsList(139));
+  t.tray->SetTrVisotaPlanki(rowGap);
+  t.tray->Lina();
+  for (auto _ : state) t.tray->Lina();
+  long long strips = 0;
+  for (drawing::Surface* box : {&t.tray->Pe1(), &t.tray->Pe2()})
+    strips += static_cast<long long>(box->ScaleWidth()) * box->ScaleHeight();
+  state.counters["strip_pixels"] = static_cast<double>(strips);
+}
+
 BENCHMARK_CAPTURE(Repaint, book_139_cached, 139, true)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(Repaint, book_139_plain, 139, false)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(Repaint, list_10000_cached, 10000, true)->Unit(benchmark::kMicrosecond);
@@ -151,6 +166,9 @@ BENCHMARK_CAPTURE(Scroll, book_139, 139)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(Scroll, list_10000, 10000)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(NewList, book_139, 139)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(NewList, list_10000, 10000)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Absurd, book_139, 9, 0)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Absurd, TrVisotaPlanki_65535, 65535, 0)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Absurd, name_10MB, 9, std::size_t{10} << 20)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -1,4 +1,5 @@
 #include "platform/Browser.h"
+#include "platform/PageStoppedCover.h"
 #include "platform/QtSurface.h"
 
 #include <QApplication>
@@ -337,6 +338,7 @@ void Browser::StartEngine() {
   page_scheme_->SetAllowedFile(shown_file_);
   if (zoom_percent_ != 100) SetZoomPercent(zoom_percent_);
   QWebEngineView::setPage(page_);
+  new PageStoppedCover(this, page_);
   delete engine_stand_in_;
   engine_stand_in_ = nullptr;
   // Features hook in before the first navigation, so they see all of it.

@@ -413,6 +413,8 @@ void Form1::Command2Click() {
     for (const PageFailure& f : report.failed)
       problems << Tr(QT_TRANSLATE_NOOP("Form1", "%1 was not packed: %2; its page keeps what it had."))
                       .arg(Text(f.file), Text(f.reason));
+    for (const PageFailure& f : report.leftOut)
+      problems << Tr(QT_TRANSLATE_NOOP("Form1", "Not packed: %1.")).arg(Text(f.reason));
     if (!report.ignored.empty())
       problems << Tr(QT_TRANSLATE_NOOP("Form1", "%1 files beyond page %2 were not packed (first: %3)."))
                       .arg(report.ignored.size())

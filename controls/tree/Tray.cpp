@@ -178,8 +178,8 @@ Tray::Tray(const drawing::ControlSite& site, drawing::Surface* parent)
   bar_->ScrolShow = [this] {
     if (!barSurface_->Visible()) barSurface_->SetVisible(true);
   };
-  // The strip boxes hold one row at a time; painting grows them to the
-  // tallest row it copies.
+  // The strip boxes hold the part of one row that lies in view; painting
+  // grows them to the tallest such part, never past the control's height.
   pe1_->SetVisible(false);
   pe2_->SetVisible(false);
   timer1_->SetInterval(10);
@@ -205,6 +205,10 @@ void Tray::PoluchiSpisok(const std::string& text) {
   SetVibran(-1);
   metrics_.ResetEntries();
   rowsStale_ = true;
+  // The old list's layout says nothing about the new one's, even when both
+  // have as many entries: no repaint may take it for settled.
+  settled_.reset();
+  if (raising_ > 0) retiredTables_.push_back(std::move(model_.Items()));
   model_.PoluchiSpisok(text, look_.TrVipodaPerviy);
   Lina();
 }

@@ -189,9 +189,13 @@ class Tray {
   // Events, in the control's order.
   std::function<void(float&, float&)> MovTray;
   std::function<void(std::int32_t&, std::string&, bool&)> HoverItem;
-  std::function<void(std::int32_t&, std::string&, std::string&, std::string&)> VibranPapka;
-  std::function<void(std::int32_t&, std::string&, std::string&, std::string&)> VibranFil;
-  std::function<void(std::int32_t&, std::string&, std::string&, std::string&)> VibranFilDbl;
+  // The arguments of the selection events and HoverItem's name are the
+  // tree's own HotIndex, HotText and the entry's Texts[2] and Texts[3]:
+  // a handler that changes them changes what the tree holds.
+  using SelectionEvent = std::function<void(std::int32_t&, std::string&, std::string&, std::string&)>;
+  SelectionEvent VibranPapka;
+  SelectionEvent VibranFil;
+  SelectionEvent VibranFilDbl;
   std::function<void()> FoksGo;
   std::function<void()> FoksEx;
 
@@ -206,6 +210,7 @@ class Tray {
   void LayOutRow(Frame& frame, std::int32_t e, RowLayout& row, const RowLayout& before);
   void SyncRowLayouts();
   void DrawRow(Frame& frame, std::int32_t e, const RowStyle& style);
+  static void ClearStrip(drawing::Surface& box, std::int32_t rows);
   void SelectFont(const drawing::Font& wanted);
   std::int32_t Available() const;
   drawing::Colour Plain(drawing::Colour colour) const { return site_.services->ResolveColour(colour); }
@@ -213,7 +218,25 @@ class Tray {
   // Interaction (TrayInput.cpp).
   void WireInput();
   void OnMouseMove(double x, double y);
+  // The hit test and hot-entry steps of a pointer move at (x, y); true when
+  // the hot entry changed to another entry. Throws on a failed hit test.
+  bool UpdateHotEntry(float x, float y);
+  // After a repaint: the hot entry again from where the pointer rests.
+  void RecheckHotEntry();
+  // A release at (x, y): the hot entry from there, then the release steps
+  // on it (OnMouseUp()).
+  void OnMouseUp(double x, double y);
   void OnMouseUp();
+  void RaiseSelection(const SelectionEvent& event, std::int32_t entry);
+  // While a selection event runs, a table the handler replaces is kept,
+  // since the handler holds references into it.
+  struct RaisingEvent {
+    explicit RaisingEvent(Tray& tray);
+    ~RaisingEvent();
+    RaisingEvent(const RaisingEvent&) = delete;
+    RaisingEvent& operator=(const RaisingEvent&) = delete;
+    Tray& tray_;
+  };
   void OnDoubleClick();
   void OnHintTick();
   const TreeItem* ItemAt(std::int32_t index) const;
@@ -259,6 +282,13 @@ class Tray {
   std::string hotText_;
   float mouseX_[2] = {0, 0};
   float mouseY_[2] = {0, 0};
+  bool pointerSeen_ = false;  // a pointer position has been reported
+  int raising_ = 0;
+  std::vector<std::vector<TreeItem>> retiredTables_;
+  // Pe2 holds the in-view rows of the last drawn strip, from view row
+  // stripTop_ down for stripRows_ rows.
+  std::int32_t stripTop_ = 0;
+  std::int32_t stripRows_ = 0;
 };
 
 }  // namespace tree

@@ -15,6 +15,7 @@
 #include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -25,6 +26,7 @@
 #include <QWebEnginePage>
 #include <QWidget>
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -556,6 +558,70 @@ TEST(BrowserTest, CtrlWheelDoesNotChangeTheZoom) {
   LetRendererCatchUp(300);
   EXPECT_DOUBLE_EQ(browser.zoomFactor(), 1.0);
   EXPECT_EQ(MeasureBox(browser, QColor(255, 0, 0)), 200);
+}
+
+}  // namespace
+
+namespace {
+
+// What lies beneath the view in the window shows through wherever the view
+// is not opaque.
+int BackdropPixels(QWidget& backdrop, const QRect& view, QColor colour) {
+  const QImage image = backdrop.grab(view).toImage();
+  int count = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) count += IsColour(image.pixel(x, y), colour) ? 1 : 0;
+  return count;
+}
+
+TEST(BrowserTest, AKilledRendererLeavesAnOpaqueNoticeAndTheNextPageLoads) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString green = dir.filePath("green.html");
+  const QString blue = dir.filePath("blue.html");
+  WriteFile(green, BoxPage("#00ff00"));
+  WriteFile(blue, BoxPage("#0000ff"));
+  const QColor red(255, 0, 0);
+
+  QWidget backdrop;
+  QPalette colours = backdrop.palette();
+  colours.setColor(QPalette::Window, red);
+  backdrop.setPalette(colours);
+  backdrop.setAutoFillBackground(true);
+  backdrop.resize(500, 400);
+  Browser browser(&backdrop);
+  browser.SetSilent(true);
+  browser.setGeometry(20, 20, 400, 300);
+  backdrop.show();
+  ASSERT_TRUE(NavigateAndWait(browser, green));
+  ASSERT_EQ(BoxWidthSettlingOn(browser, QColor(0, 255, 0), 200), 200);
+  EXPECT_EQ(BackdropPixels(backdrop, browser.geometry(), red), 0);
+
+  // The renderer is a child process of this test; it ends as a page that
+  // the engine kills for its memory would.
+  const qint64 renderer = browser.page()->renderProcessPid();
+  ASSERT_GT(renderer, 0);
+  QSignalSpy terminated(browser.page(), &QWebEnginePage::renderProcessTerminated);
+  ASSERT_EQ(::kill(static_cast<pid_t>(renderer), SIGKILL), 0);
+  ASSERT_TRUE(terminated.wait(kLoadTimeoutMs));
+  LetRendererCatchUp(200);
+  EXPECT_EQ(BackdropPixels(backdrop, browser.geometry(), red), 0) << "the view let the window show through";
+  const QImage stopped = browser.grab().toImage();
+  int ink = 0;
+  for (int y = 0; y < stopped.height(); ++y)
+    for (int x = 0; x < stopped.width(); ++x) ink += qGray(stopped.pixel(x, y)) < 200 ? 1 : 0;
+  EXPECT_GT(ink, 0) << "no notice drawn";
+  EXPECT_LT(ink, stopped.width() * stopped.height() / 10) << "not an empty page";
+  const QList<QLabel*> notices = browser.findChildren<QLabel*>();
+  ASSERT_EQ(notices.size(), 1);
+  EXPECT_TRUE(notices.front()->isVisible());
+  EXPECT_EQ(notices.front()->text().toStdString(), "The page stopped");
+
+  // The next page gets a new renderer and shows as usual.
+  ASSERT_TRUE(NavigateAndWait(browser, blue));
+  EXPECT_EQ(BoxWidthSettlingOn(browser, QColor(0, 0, 255), 200), 200);
+  EXPECT_FALSE(notices.front()->isVisible());
+  EXPECT_EQ(BackdropPixels(backdrop, browser.geometry(), red), 0);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // theme, the handlers, and the packing buttons, over a book made per test.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QMessageBox>
@@ -416,6 +417,32 @@ TEST_F(Form1Test, UnreadableBookAndMissingTempFolderAreReportedByName) {
   EXPECT_NE(message.find("cannot be created"), std::string::npos) << message;
 }
 
+TEST_F(Form1Test, ATakenFallbackTempFolderStillShowsPages) {
+  // Without a runtime folder, someone else made the fixed fallback folder
+  // first, open to all, with a link planted at the page file's name.
+  reader::SaveBook(app_ / "Data.dat", SampleStore());
+  const fs::path tmp = app_ / "tmp";
+  const fs::path squatted = tmp / ("studyguide-reader-" + std::to_string(::geteuid()));
+  fs::create_directories(squatted);
+  fs::permissions(squatted, fs::perms::all);
+  WriteFile(app_ / "victim.txt", "keep");
+  fs::create_symlink(app_ / "victim.txt", squatted / "tmp.html");
+  const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+  const QByteArray tmpdir = qgetenv("TMPDIR");
+  qunsetenv("XDG_RUNTIME_DIR");
+  qputenv("TMPDIR", QByteArray::fromStdString(tmp.string()));
+  auto form = Open();
+  qputenv("XDG_RUNTIME_DIR", runtime);
+  qputenv("TMPDIR", tmpdir);
+  EXPECT_TRUE(form->LastError().isEmpty()) << form->LastError().toStdString();
+  EXPECT_EQ(form->PageFile().parent_path().parent_path(), tmp);
+  EXPECT_NE(form->PageFile().parent_path(), squatted);
+  ASSERT_TRUE(WaitForPage(*form));
+  EXPECT_TRUE(DocumentHtml(*form).contains("page 2"));
+  EXPECT_EQ(ReadFile(app_ / "victim.txt"), "keep");
+  EXPECT_TRUE(fs::is_symlink(squatted / "tmp.html"));
+}
+
 TEST_F(Form1Test, MessagesBelongToTheWindowAndOpenOnlyOnceItIsShown) {
   WriteFile(app_ / "Data.dat", reader::SerializeBook(SampleStore()).substr(0, 100));
   Form1 form(app_);
@@ -488,6 +515,22 @@ TEST_F(Form1Test, PackingButtonsBuildAndSaveTheBook) {
       << form->LastError().toStdString();
   EXPECT_EQ(ReadFile(app_ / "Data.dat.damaged"), damaged);
   EXPECT_EQ(reader::LoadBook(app_ / "Data.dat"), form->Store());
+
+  // A page link that leads out of the book stops the pass: the message names
+  // the link and its target, and neither the book nor the pages shown change.
+  const std::string before = ReadFile(app_ / "Data.dat");
+  const QTemporaryDir outside;
+  const fs::path secret = fs::path(outside.path().toStdString()) / "secret.txt";
+  WriteFile(secret, "private");
+  fs::create_symlink(secret, app_ / "Lor2" / "c.html");
+  const reader::PageStore shown = form->Store();
+  form->Command2().click();
+  EXPECT_TRUE(form->LastError().contains(QString::fromStdString((app_ / "Lor2" / "c.html").string() +
+                                                                ": a symbolic link to " + secret.string())))
+      << form->LastError().toStdString();
+  EXPECT_EQ(ReadFile(app_ / "Data.dat"), before);
+  EXPECT_EQ(form->Store(), shown);
+  fs::remove(app_ / "Lor2" / "c.html");
 
   // A save that cannot happen is reported and the book on disk is kept.
   fs::remove(app_ / "Data.dat");
