@@ -156,7 +156,10 @@ void Form1::CreateControls() {
   PlaceWidget(*list1_, design_.Section("List1"));
   for (int k = 0; k < kPageListItems; ++k)
     list1_->AddItem(QStringLiteral("%1 - bet").arg(k + 1, 3, 10, QLatin1Char(' ')));
-  browser_ = new platform::Browser(this);
+  // The web engine starts only after the window's first paint: starting it
+  // holds the thread long enough to keep an empty window off the screen.
+  // Start-up's navigations are remembered and carried out when it is up.
+  browser_ = new platform::Browser(this, platform::Browser::EngineStart::AfterWindowPainted);
   PlaceWidget(*browser_, design_.Section("WebBrowser1"));
   browser_->hide();  // shown at the end of start-up
 

@@ -11,6 +11,8 @@
 #include <QTimer>
 #include <QEventLoop>
 #include <QFontInfo>
+#include <QImage>
+#include <QScreen>
 #include <QWebEnginePage>
 #include <filesystem>
 #include <fstream>
@@ -155,6 +157,50 @@ TEST_F(Form1Test, ACleanStartPrintsNothing) {
   }
   qInstallMessageHandler(previous);
   EXPECT_EQ(messages, std::vector<std::string>{});
+}
+
+// Start-up as main runs it: the window is painted, header, tree, slider and
+// an empty white page, before the web engine starts; page 2 follows.
+TEST_F(Form1Test, TheFirstWindowIsOnScreenBeforeTheWebEngineStarts) {
+  reader::SaveBook(app_ / "Data.dat", SampleStore());
+  auto form = std::make_unique<Form1>(app_);
+  platform::Browser& browser = form->WebBrowser1();
+  QImage screenAtStart;
+  browser.WhenEngineStarted(form.get(), [&] {
+    screenAtStart = form->screen()->grabWindow(form->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+  });
+  form->Load();
+  form->show();
+  EXPECT_FALSE(browser.EngineRunning());
+  QSignalSpy started(&browser, &platform::Browser::EngineStarted);
+  ASSERT_TRUE(started.wait(10000));
+  ASSERT_EQ(screenAtStart.size(), form->size());
+  // Pixels of the control, as it draws itself, that the screen does not show.
+  const auto missing = [&](QWidget& widget) {
+    const QImage shown = screenAtStart.copy(QRect(widget.mapTo(form.get(), QPoint()), widget.size()));
+    const QImage own = widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    if (shown.size() != own.size()) return -1;
+    int differing = 0;
+    for (int y = 0; y < own.height(); ++y)
+      for (int x = 0; x < own.width(); ++x) differing += ((shown.pixel(x, y) ^ own.pixel(x, y)) & 0xFFFFFFu) != 0;
+    return differing;
+  };
+  EXPECT_EQ(missing(form->Tray1Widget()), 0);
+  EXPECT_EQ(missing(form->Hscroll2Widget()), 0);
+  // The header: its band, and the title's white letters on it.
+  const QRect header = form->Picture1().geometry();
+  EXPECT_EQ(screenAtStart.pixelColor(header.right() - 5, header.top() + 5),
+            form->Picture1().palette().color(QPalette::Window));
+  const QRect title(form->Label2(0).mapTo(form.get(), QPoint()), form->Label2(0).size());
+  int white = 0;
+  for (int y = title.top(); y <= title.bottom(); ++y)
+    for (int x = std::max(0, title.left()); x <= title.right(); ++x) white += screenAtStart.pixel(x, y) == qRgb(255, 255, 255);
+  EXPECT_GT(white, 50);
+  EXPECT_EQ(screenAtStart.pixelColor(form->WebBrowser1().geometry().center()), QColor(Qt::white));
+
+  ASSERT_TRUE(WaitForPage(*form));
+  EXPECT_EQ(form->List1().ListIndex(), 1);
+  EXPECT_TRUE(DocumentHtml(*form).contains(QStringLiteral("page 2")));
 }
 
 TEST_F(Form1Test, TheBrowserAndTheTreeAreWindowsOfTheirOwnUnderThePointer) {
