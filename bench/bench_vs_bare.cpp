@@ -1,10 +1,11 @@
 // The reader side by side with a bare web view (bare_view): start-up to
 // page 2, page switches through the page list, and the memory of the whole
-// process tree, web engine helpers included. The two programs take turns
-// within one run, so the machine's noise falls on both alike. The last four
-// lines of output are the figures, one a line:
+// process tree, web engine helpers included, and the time from process start
+// to the window's first paint. The two programs take turns within one run,
+// so the machine's noise falls on both alike. The last five lines of output
+// are the figures, one a line:
 //   startup_ms reader=R bare=B ratio=X   (likewise switch_median_ms,
-//   switch_p95_ms, pss_mib)
+//   switch_p95_ms, pss_mib, first_window_ms)
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -82,6 +83,7 @@ class Child {
         buffer_.erase(0, end + 1);
         long long at = 0;
         int ok = 0;
+        if (std::sscanf(line.c_str(), "painted %lld", &at) == 1) painted_ = at;
         if (std::sscanf(line.c_str(), "loaded %lld %d", &at, &ok) == 2) {
           if (!ok) throw std::runtime_error(name_ + ": a page failed to load");
           return at;
@@ -96,6 +98,32 @@ class Child {
       if (n <= 0) throw std::runtime_error(name_ + ": ended before a page loaded");
       buffer_.append(chunk, static_cast<std::size_t>(n));
     }
+  }
+
+  // The steady-clock time of the window's first paint. The first page's
+  // load comes after it in the reader but may come before it in the bare
+  // view, so it is called once the first page has loaded.
+  long long WaitPainted(int timeoutMs = 60000) {
+    const long long deadline = Now() + static_cast<long long>(timeoutMs) * 1000000;
+    while (painted_ < 0) {
+      std::size_t end;
+      while (painted_ < 0 && (end = buffer_.find('\n')) != std::string::npos) {
+        const std::string line = buffer_.substr(0, end);
+        buffer_.erase(0, end + 1);
+        long long at = 0;
+        if (std::sscanf(line.c_str(), "painted %lld", &at) == 1) painted_ = at;
+      }
+      if (painted_ >= 0) break;
+      const long long left = (deadline - Now()) / 1000000;
+      if (left <= 0) throw std::runtime_error(name_ + ": the window was not painted in time");
+      pollfd p{from_, POLLIN, 0};
+      if (::poll(&p, 1, static_cast<int>(left)) <= 0) continue;
+      char chunk[4096];
+      const ssize_t n = ::read(from_, chunk, sizeof chunk);
+      if (n <= 0) throw std::runtime_error(name_ + ": ended before its window was painted");
+      buffer_.append(chunk, static_cast<std::size_t>(n));
+    }
+    return painted_;
   }
 
   pid_t Pid() const { return pid_; }
@@ -133,6 +161,7 @@ class Child {
   int to_ = -1;
   int from_ = -1;
   std::string buffer_;
+  long long painted_ = -1;
 };
 
 std::vector<pid_t> ProcessTree(pid_t root) {
@@ -200,12 +229,14 @@ int main(int argc, char** argv) {
   const Program* both[2] = {&reader, &bare};
   try {
     std::vector<double> startup[2];
+    std::vector<double> firstWindow[2];
     for (int round = 0; round < starts; ++round) {
       for (int turn = 0; turn < 2; ++turn) {
         const int k = (round + turn) % 2;  // who goes first changes every round
         const long long start = Now();
         Child child(both[k]->name, both[k]->argv, both[k]->env);
         startup[k].push_back(static_cast<double>(child.WaitLoaded() - start) / 1e6);
+        firstWindow[k].push_back(static_cast<double>(child.WaitPainted() - start) / 1e6);
       }
     }
 
@@ -231,6 +262,8 @@ int main(int argc, char** argv) {
     for (int k = 0; k < 2; ++k) {
       std::printf("# %s start-up ms:", both[k]->name.c_str());
       for (double v : startup[k]) std::printf(" %.0f", v);
+      std::printf("\n# %s first window ms:", both[k]->name.c_str());
+      for (double v : firstWindow[k]) std::printf(" %.0f", v);
       std::printf("\n# %s switch ms:", both[k]->name.c_str());
       for (double v : switchMs[k]) std::printf(" %.1f", v);
       std::printf("\n");
@@ -239,6 +272,7 @@ int main(int argc, char** argv) {
     Line("switch_median_ms", Quantile(switchMs[0], 0.5), Quantile(switchMs[1], 0.5));
     Line("switch_p95_ms", Quantile(switchMs[0], 0.95), Quantile(switchMs[1], 0.95));
     Line("pss_mib", pss[0], pss[1]);
+    Line("first_window_ms", Quantile(firstWindow[0], 0.5), Quantile(firstWindow[1], 0.5));
   } catch (const std::exception& e) {
     std::fprintf(stderr, "bench_vs_bare: %s\n", e.what());
     return 1;

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "drawing/Resample.h"
+
 namespace drawing {
 namespace {
 
@@ -13,19 +15,30 @@ long long Pixel(double v) {
   return static_cast<long long>(std::floor(std::clamp(v, -1.0e9, 1.0e9)));
 }
 
-void Plot(const PixelView& dst, long long x, long long y, std::uint32_t pixel) {
-  if (x < 0 || y < 0 || x >= dst.width || y >= dst.height) return;
-  dst.Row(static_cast<int>(y))[x] = pixel;
+// Inclusive logical pixel range lo..hi as the inclusive device range it covers.
+void ToDevice(double ratio, long long& lo, long long& hi) {
+  if (ratio == 1.0 || lo > hi) return;
+  lo = std::clamp(DeviceEdge(lo, ratio), -(1LL << 40), 1LL << 40);
+  hi = std::clamp(DeviceEdge(hi + 1, ratio), -(1LL << 40), 1LL << 40) - 1;
 }
 
 void Fill(const PixelView& dst, long long left, long long top, long long right, long long bottom,
           std::uint32_t pixel) {
+  // A logical pixel of a high-density buffer is the block of device pixels under it.
+  ToDevice(dst.ratio, left, right);
+  ToDevice(dst.ratio, top, bottom);
   left = std::max(left, 0LL);
   top = std::max(top, 0LL);
   right = std::min(right, dst.width - 1LL);
   bottom = std::min(bottom, dst.height - 1LL);
   if (left > right) return;  // wholly beside the buffer
   for (long long y = top; y <= bottom; ++y) std::fill(dst.Row(static_cast<int>(y)) + left, dst.Row(static_cast<int>(y)) + right + 1, pixel);
+}
+
+void Plot(const PixelView& dst, long long x, long long y, std::uint32_t pixel) {
+  if (dst.ratio != 1.0) return Fill(dst, x, y, x, y, pixel);
+  if (x < 0 || y < 0 || x >= dst.width || y >= dst.height) return;
+  dst.Row(static_cast<int>(y))[x] = pixel;
 }
 
 // Premultiplied source over destination, per channel, rounded.
@@ -42,6 +55,25 @@ std::uint32_t Over(std::uint32_t src, std::uint32_t dst) {
 }
 
 }  // namespace
+
+void DrawDottedBox(const PixelView& dst, long long left, long long top, long long right, long long bottom,
+                   std::uint32_t pixel) {
+  if (dst.Empty() || left > right || top > bottom) return;
+  const auto dot = [&](long long x, long long y) {
+    if (((x + y) & 1) == 0) Plot(dst, x, y, pixel);
+  };
+  // Only the part of each edge that meets the buffer is walked.
+  const long long x0 = std::max(left, 0LL), x1 = std::min(right, dst.width - 1LL);
+  const long long y0 = std::max(top, 0LL), y1 = std::min(bottom, dst.height - 1LL);
+  for (long long x = x0; x <= x1; ++x) {
+    dot(x, top);
+    dot(x, bottom);
+  }
+  for (long long y = y0; y <= y1; ++y) {
+    dot(left, y);
+    dot(right, y);
+  }
+}
 
 void DrawLine(const PixelView& dst, double x1, double y1, double x2, double y2, std::uint32_t pixel) {
   if (dst.Empty()) return;
@@ -89,8 +121,14 @@ void FillArea(const PixelView& dst, double x, double y, double width, double hei
 }
 
 void StretchPicture(const PixelView& dst, const Image& picture, double x, double y, double width, double height) {
+  StretchPictureKeyed(dst, picture, x, y, width, height, nullptr);
+}
+
+void StretchPictureKeyed(const PixelView& dst, const Image& picture, double x, double y, double width,
+                         double height, const std::uint32_t* keyPixel) {
   const long long left = Pixel(x), top = Pixel(y), w = Pixel(width), h = Pixel(height);
   if (dst.Empty() || picture.Empty() || w <= 0 || h <= 0) return;
+  if (resample::Scaled(dst)) return resample::StretchPicture(dst, picture, left, top, w, h, keyPixel);
   const long long fromX = std::max(left, 0LL), toX = std::min(left + w, static_cast<long long>(dst.width));
   const long long fromY = std::max(top, 0LL), toY = std::min(top + h, static_cast<long long>(dst.height));
   for (long long py = fromY; py < toY; ++py) {

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "drawing/Resample.h"
+
 namespace drawing {
 namespace {
 
@@ -61,6 +63,7 @@ void Stretch(const PixelView& dst, int dx, int dy, int dw, int dh, const PixelVi
 }  // namespace
 
 void BitBlt(const PixelView& dst, int dx, int dy, int w, int h, const PixelView& src, int sx, int sy) {
+  if (resample::Scaled(dst, src)) return resample::BitBlt(dst, dx, dy, w, h, src, sx, sy);
   if (dst.Empty() || src.Empty() || w <= 0 || h <= 0) return;
   // Clip against the destination and the source at once; the offset between
   // them stays fixed.
@@ -84,6 +87,7 @@ void BitBlt(const PixelView& dst, int dx, int dy, int w, int h, const PixelView&
 
 void TransparentBlt(const PixelView& dst, int dx, int dy, int dw, int dh, const PixelView& src, int sx,
                     int sy, int sw, int sh, Colour key) {
+  if (resample::Scaled(dst, src)) return resample::TransparentBlt(dst, dx, dy, dw, dh, src, sx, sy, sw, sh, key);
   const std::uint32_t keyRgb = ToPixel(key) & 0x00FFFFFFu;
   Stretch(dst, dx, dy, dw, dh, src, sx, sy, sw, sh, [keyRgb](std::uint32_t& out, std::uint32_t in) {
     if ((in & 0x00FFFFFFu) != keyRgb) out = in | 0xFF000000u;
@@ -92,6 +96,8 @@ void TransparentBlt(const PixelView& dst, int dx, int dy, int dw, int dh, const 
 
 void AlphaBlend(const PixelView& dst, int dx, int dy, int dw, int dh, const PixelView& src, int sx, int sy,
                 int sw, int sh, std::uint8_t constantAlpha) {
+  if (resample::Scaled(dst, src))
+    return resample::AlphaBlend(dst, dx, dy, dw, dh, src, sx, sy, sw, sh, constantAlpha);
   const std::uint32_t a = constantAlpha;
   // Red with blue and alpha with green are blended two at a time, each in
   // its own 16-bit lane: (s * a + d * (255 - a) + 127) / 255 for each, exactly,
@@ -109,6 +115,19 @@ void AlphaBlend(const PixelView& dst, int dx, int dy, int dw, int dh, const Pixe
 
 bool GradientFill(const PixelView& dst, const GradientVertex& a, const GradientVertex& b, int mode) {
   if (mode != 0 && mode != 1) return false;
+  if (resample::Scaled(dst)) {
+    // The same gradient over the device pixels the rectangle covers: its
+    // steps are then device pixels, not logical ones.
+    const auto device = [&dst](GradientVertex v) {
+      const auto edge = [&dst](std::int32_t c) {
+        return static_cast<std::int32_t>(std::clamp(DeviceEdge(c, dst.ratio), -(1LL << 30), 1LL << 30));
+      };
+      v.x = edge(v.x);
+      v.y = edge(v.y);
+      return v;
+    };
+    return GradientFill(resample::Device(dst), device(a), device(b), mode);
+  }
   const GradientVertex& lo = (mode == 0 ? a.x <= b.x : a.y <= b.y) ? a : b;
   const GradientVertex& hi = &lo == &a ? b : a;
   const long long left = std::min<long long>(a.x, b.x), right = std::max<long long>(a.x, b.x);

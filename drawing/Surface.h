@@ -5,6 +5,7 @@
 // interface, so they run against a fake surface in tests.
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <string_view>
 
 #include "drawing/Colour.h"
@@ -22,6 +23,16 @@ constexpr int kDropShadowOffset = 5;
 enum MouseButton : int { kLeftButton = 1, kRightButton = 2, kMiddleButton = 4 };
 enum ShiftState : int { kShiftKey = 1, kCtrlKey = 2, kAltKey = 4 };
 
+// The keys the controls answer, apart from any toolkit's key codes; every
+// other key is Other, with what it types (if anything) in text.
+enum class Key { Other, Up, Down, Left, Right, Home, End, PageUp, PageDown, Enter, Space };
+struct KeyPress {
+  Key key = Key::Other;
+  int shift = 0;     // ShiftState bits
+  std::string text;  // UTF-8 the key types; empty for Ctrl or Alt chords
+  bool autoRepeat = false;
+};
+
 // Input and life-cycle notifications, delivered on the UI thread. Buttons and
 // modifiers are passed on even where a control ignores them.
 struct SurfaceEvents {
@@ -38,6 +49,13 @@ struct SurfaceEvents {
   // The focus enters the surface or one of its children from outside it.
   std::function<void()> enterFocus;
   std::function<void()> exitFocus;
+  // A key pressed while the surface (or a child that leaves it unused) has
+  // the focus; true when the control used it, else it goes on to the
+  // surface's parent, up to the window.
+  std::function<bool(const KeyPress& key)> keyDown;
+  // The focus arrived from the keyboard (Tab, Shift+Tab, a window key),
+  // as opposed to a click: the moment to show where the focus is.
+  std::function<void()> keyboardFocus;
   std::function<void()> hidden;
 };
 

@@ -1,10 +1,16 @@
 #include "platform/Browser.h"
+#include "platform/PageStoppedCover.h"
 #include "platform/QtSurface.h"
 
+#include <QApplication>
 #include <QChildEvent>
+#include <QDragEnterEvent>
+#include <QPalette>
+#include <QQuickWidget>
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <memory>
 
 #include <QDir>
 #include <QFile>
@@ -69,6 +75,11 @@ QString CleanLocalPath(const QUrl& url) { return QDir::cleanPath(QFileInfo(url.t
 // Windows-1251 and many do not say so, and a file: page without a
 // declaration is decoded by guesswork (Cyrillic came out as Hebrew).
 const QByteArray kPageScheme = QByteArrayLiteral("reader-page");
+// Every page is served under this one host. A scheme with a host gives its
+// pages a real origin; a host-less (path) scheme gives each page an opaque
+// origin of its own, and the engine then started a new renderer process for
+// every page: 40-80 ms of each page switch went to that process start.
+const QString kPageHost = QStringLiteral("book");
 
 // Schemes must be registered before the application object exists; a
 // static object does it before main() runs, for every program that shows
@@ -76,7 +87,7 @@ const QByteArray kPageScheme = QByteArrayLiteral("reader-page");
 const struct PageSchemeRegistration {
   PageSchemeRegistration() {
     QWebEngineUrlScheme scheme(kPageScheme);
-    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
+    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Host);
     // Like file: a page on the network may not link to or load it.
     scheme.setFlags(QWebEngineUrlScheme::LocalScheme);
     QWebEngineUrlScheme::registerScheme(scheme);
@@ -86,8 +97,14 @@ const struct PageSchemeRegistration {
 QUrl PageUrl(const QString& clean_path) {
   QUrl url;
   url.setScheme(QString::fromLatin1(kPageScheme));
+  url.setHost(kPageHost);
   url.setPath(clean_path);
   return url;
+}
+
+// Whether a page-scheme address names exactly the allowed file.
+bool IsAllowedPage(const QUrl& url, const QString& allowed_file) {
+  return !allowed_file.isEmpty() && url.host() == kPageHost && QDir::cleanPath(url.path()) == allowed_file;
 }
 
 }  // namespace
@@ -125,7 +142,7 @@ class PageSchemeHandler : public QWebEngineUrlSchemeHandler {
     const QString path = QDir::cleanPath(job->requestUrl().path());
     {
       QMutexLocker lock(&mutex_);
-      if (allowed_file_.isEmpty() || path != allowed_file_) {
+      if (!IsAllowedPage(job->requestUrl(), allowed_file_)) {
         job->fail(QWebEngineUrlRequestJob::RequestDenied);
         return;
       }
@@ -171,7 +188,7 @@ class LocalPageInterceptor : public QWebEngineUrlRequestInterceptor {
       // Navigate sets the allowed file on the UI thread; the lock keeps
       // this right whichever thread Qt runs the interceptor on.
       QMutexLocker lock(&mutex_);
-      if (!allowed_file_.isEmpty() && QDir::cleanPath(url.path()) == allowed_file_) return;
+      if (IsAllowedPage(url, allowed_file_)) return;
     }
     info.block(true);
   }
@@ -236,10 +253,38 @@ class BrowserPage : public QWebEnginePage {
   const Browser& browser_;
 };
 
-Browser::Browser(QWidget* parent) : QWebEngineView(parent) {
+Browser::Browser(QWidget* parent, EngineStart start) : QWebEngineView(parent) {
   // The page counts as a window of its own under the pointer, apart from
   // the main window around it.
   setProperty(kOwnWindowProperty, true);
+  if (start == EngineStart::AtOnce) {
+    StartEngine();
+    return;
+  }
+  // Until the engine draws, the view is the blank white page it will show
+  // first, not a hole onto the controls it covers.
+  QPalette blank = palette();
+  blank.setColor(QPalette::Window, Qt::white);
+  setPalette(blank);
+  setAutoFillBackground(true);
+  // The engine draws through a Qt Quick widget, and a window that gains its
+  // first such child once it is on screen is destroyed and made anew for
+  // the other kind of drawing it needs (a new native window: a flicker, and
+  // a window id that dies under whoever holds it). A hidden one of our own
+  // makes the window of the right kind from the start.
+  engine_stand_in_ = new QQuickWidget(this);
+  engine_stand_in_->hide();
+  // Watched through the application: a widget wholly covered by opaque
+  // children is never sent a paint of its own, so any widget of the window
+  // counts.
+  painted_window_ = window();
+  qApp->installEventFilter(this);
+}
+
+void Browser::StartEngine() {
+  if (page_) return;
+  if (painted_window_) qApp->removeEventFilter(this);
+  painted_window_ = nullptr;
   // No storage name: an off-the-record profile, so cookies, local storage
   // and the HTTP cache live in memory only and nothing lands on disk. The
   // profile belongs to this view and outlives its page (see the destructor).
@@ -279,6 +324,8 @@ Browser::Browser(QWidget* parent) : QWebEngineView(parent) {
   settings->setAttribute(QWebEngineSettings::HyperlinkAuditingEnabled, false);
   settings->setAttribute(QWebEngineSettings::AllowRunningInsecureContent, false);
   settings->setAttribute(QWebEngineSettings::AllowGeolocationOnInsecureOrigins, false);
+  // The pages share one origin: none may leave data for the next to read.
+  settings->setAttribute(QWebEngineSettings::LocalStorageEnabled, false);
   // A favicon request is one more file read the page did not ask for.
   settings->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
   settings->setAttribute(QWebEngineSettings::TouchIconsEnabled, false);
@@ -287,7 +334,81 @@ Browser::Browser(QWidget* parent) : QWebEngineView(parent) {
   settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
 
   page_ = new BrowserPage(profile_, *this);
-  setPage(page_);
+  interceptor_->SetAllowedFile(shown_file_);
+  page_scheme_->SetAllowedFile(shown_file_);
+  if (zoom_percent_ != 100) SetZoomPercent(zoom_percent_);
+  QWebEngineView::setPage(page_);
+  new PageStoppedCover(this, page_);
+  delete engine_stand_in_;
+  engine_stand_in_ = nullptr;
+  // Features hook in before the first navigation, so they see all of it.
+  emit EngineStarted();
+  if (load_pending_) {
+    load_pending_ = false;
+    Load(pending_load_);
+  }
+}
+
+void Browser::WhenEngineStarted(QObject* context, std::function<void()> fn) {
+  if (EngineRunning()) {
+    fn();
+    return;
+  }
+  auto connection = std::make_shared<QMetaObject::Connection>();
+  *connection = connect(this, &Browser::EngineStarted, context, [connection, fn = std::move(fn)] {
+    QObject::disconnect(*connection);
+    fn();
+  });
+}
+
+QWebEnginePage* Browser::page() const {
+  const_cast<Browser*>(this)->StartEngine();
+  return page_;
+}
+
+QUrl Browser::url() const { return page()->url(); }
+
+QString Browser::title() const { return page()->title(); }
+
+bool Browser::hasSelection() const { return page()->hasSelection(); }
+
+QString Browser::selectedText() const { return page()->selectedText(); }
+
+void Browser::Load(const QUrl& url) {
+  if (!page_) {
+    pending_load_ = url;
+    load_pending_ = true;
+    return;
+  }
+  page_->load(url);
+}
+
+void Browser::showEvent(QShowEvent* event) {
+  if (page_)
+    QWebEngineView::showEvent(event);
+  else
+    QWidget::showEvent(event);
+}
+
+void Browser::hideEvent(QHideEvent* event) {
+  if (page_)
+    QWebEngineView::hideEvent(event);
+  else
+    QWidget::hideEvent(event);
+}
+
+void Browser::closeEvent(QCloseEvent* event) {
+  if (page_)
+    QWebEngineView::closeEvent(event);
+  else
+    QWidget::closeEvent(event);
+}
+
+void Browser::dragEnterEvent(QDragEnterEvent* event) {
+  if (page_)
+    QWebEngineView::dragEnterEvent(event);
+  else
+    event->ignore();
 }
 
 bool Browser::event(QEvent* event) {
@@ -300,10 +421,27 @@ bool Browser::event(QEvent* event) {
 }
 
 bool Browser::eventFilter(QObject* watched, QEvent* event) {
+  if (painted_window_ && event->type() == QEvent::Paint && watched->isWidgetType() &&
+      static_cast<QWidget*>(watched)->window() == painted_window_) {
+    // Queued: the paint still has to reach the screen, and the engine's
+    // start would hold it back.
+    qApp->removeEventFilter(this);
+    painted_window_ = nullptr;
+    QMetaObject::invokeMethod(this, &Browser::StartEngine, Qt::QueuedConnection);
+    return false;
+  }
   // Ctrl+wheel would zoom the page by itself, behind the zoom slider's
-  // back (and Qt reports no change): the slider alone sets the zoom.
-  if (event->type() == QEvent::Wheel && (static_cast<QWheelEvent*>(event)->modifiers() & Qt::ControlModifier))
+  // back (and Qt reports no change): the slider alone sets the zoom, and
+  // the window hears of the notches to move it.
+  if (event->type() == QEvent::Wheel && (static_cast<QWheelEvent*>(event)->modifiers() & Qt::ControlModifier)) {
+    // A notch is 120; finer wheels add up to whole notches.
+    constexpr int kNotch = QWheelEvent::DefaultDeltasPerStep;
+    ctrl_wheel_angle_ += static_cast<QWheelEvent*>(event)->angleDelta().y();
+    const int notches = ctrl_wheel_angle_ / kNotch;
+    ctrl_wheel_angle_ -= notches * kNotch;
+    if (notches != 0) emit CtrlWheelTurned(notches);
     return true;
+  }
   return QWebEngineView::eventFilter(watched, event);
 }
 
@@ -318,7 +456,7 @@ Browser::~Browser() {
 void Browser::Navigate(const QString& address) {
   if (address.isEmpty()) {
     SetShownFile(QString());
-    load(QUrl(QStringLiteral("about:blank")));
+    Load(QUrl(QStringLiteral("about:blank")));
     return;
   }
   QUrl url(address);
@@ -328,7 +466,7 @@ void Browser::Navigate(const QString& address) {
   if (!is_url) url = QUrl::fromLocalFile(QFileInfo(address).absoluteFilePath());
   if (!url.isLocalFile()) {
     SetShownFile(QString());
-    load(url);
+    Load(url);
     return;
   }
   SetShownFile(CleanLocalPath(url));
@@ -337,11 +475,12 @@ void Browser::Navigate(const QString& address) {
   QUrl page = PageUrl(shown_file_);
   if (url.hasQuery()) page.setQuery(url.query(QUrl::FullyEncoded), QUrl::StrictMode);
   if (url.hasFragment()) page.setFragment(url.fragment(QUrl::FullyEncoded), QUrl::StrictMode);
-  load(page);
+  Load(page);
 }
 
 void Browser::SetShownFile(const QString& clean_path) {
   shown_file_ = clean_path;
+  if (!page_) return;  // handed over when the engine starts
   interceptor_->SetAllowedFile(clean_path);
   page_scheme_->SetAllowedFile(clean_path);
 }
@@ -351,6 +490,7 @@ void Browser::SetSilent(bool silent) { silent_ = silent; }
 void Browser::SetZoomPercent(int percent) {
   zoom_percent_ = std::clamp(percent, kMinZoomPercent, kMaxZoomPercent);
   requested_zoom_percent_ = zoom_percent_;
+  if (!page_) return;  // applied when the engine starts
   page_->setZoomFactor(std::max(zoom_percent_, kSmallestFactorPercent) / 100.0);
   ApplyZoomToCurrentDocument();
 }

@@ -4,6 +4,7 @@
 #include <QCursor>
 #include <QPixmap>
 #include <QScreen>
+#include <algorithm>
 
 #include "platform/QtSurface.h"
 #include "platform/X11Desktop.h"
@@ -191,34 +192,48 @@ bool QtHost::CaptureScreen(drawing::ScreenRect rect, drawing::Image& out) const 
   // Only an X server lets us read the pixels of every program's windows;
   // elsewhere (offscreen, Wayland) the caller is told so.
   if (!x11::Available() || rect.Width() <= 0 || rect.Height() <= 0) return false;
-  drawing::Image captured(rect.Width(), rect.Height(), 0xFF000000u);
+  const QRect wanted(rect.left, rect.top, rect.Width(), rect.Height());
+  // The copy holds the screen's own pixels: on a scaled screen, ratio of
+  // them to each logical pixel, taken from the logical rectangle asked for.
+  const qreal ratio = ScaleAt(wanted.topLeft());
   // One request to the server where the screen is laid out as the root
   // window's 32-bit words and the screen is unscaled: the balloon copies
   // the screen on every build, and Qt's own grab goes through a pixmap and
   // two conversions.
-  const QRect wanted(rect.left, rect.top, rect.Width(), rect.Height());
-  if (ScaleAt(wanted.topLeft()) == 1.0) {
+  if (ratio == 1.0) {
+    drawing::Image captured(rect.Width(), rect.Height(), 0xFF000000u);
     const drawing::PixelView into = captured.View();
     if (x11::ReadRootPixels(rect.left, rect.top, rect.Width(), rect.Height(), into.bits, into.stride)) {
       out = std::move(captured);
       return true;
     }
   }
+  drawing::Image captured(static_cast<int>(drawing::DeviceEdge(rect.Width(), ratio)),
+                          static_cast<int>(drawing::DeviceEdge(rect.Height(), ratio)), 0xFF000000u);
+  captured.SetRatio(ratio);
+  const drawing::PixelView into = captured.View();
   for (QScreen* screen : QGuiApplication::screens()) {
     const QRect g = screen->geometry();
     const QRect part = wanted.intersected(g);
     if (part.isEmpty()) continue;
     QImage shot = screen->grabWindow(0, part.x() - g.x(), part.y() - g.y(), part.width(), part.height()).toImage();
     if (shot.isNull()) return false;
+    // The part's place and size in the copy's pixels; a screen of another
+    // density is brought to the copy's.
+    const int offX = static_cast<int>(drawing::DeviceEdge(part.x() - rect.left, ratio));
+    const int offY = static_cast<int>(drawing::DeviceEdge(part.y() - rect.top, ratio));
+    const int partW = static_cast<int>(drawing::DeviceEdge(part.x() + part.width() - rect.left, ratio)) - offX;
+    const int partH = static_cast<int>(drawing::DeviceEdge(part.y() + part.height() - rect.top, ratio)) - offY;
+    if (shot.width() != partW || shot.height() != partH)
+      shot = shot.scaled(partW, partH, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     // An opaque copy of the screen is a premultiplied image once its alpha
     // byte is set, which is done while copying; only another layout is
     // converted first.
     if (shot.format() != QImage::Format_RGB32 && shot.format() != QImage::Format_ARGB32_Premultiplied)
       shot.convertTo(QImage::Format_ARGB32_Premultiplied);
     const std::uint32_t opaque = shot.format() == QImage::Format_RGB32 ? 0xFF000000u : 0u;
-    const int offX = part.x() - rect.left, offY = part.y() - rect.top;
-    const int rows = std::min(shot.height(), part.height()), cols = std::min(shot.width(), part.width());
-    const drawing::PixelView into = captured.View();
+    const int rows = std::min({shot.height(), partH, into.height - offY});
+    const int cols = std::min({shot.width(), partW, into.width - offX});
     for (int y = 0; y < rows; ++y) {
       const auto* from = reinterpret_cast<const std::uint32_t*>(shot.constScanLine(y));
       std::uint32_t* to = into.Row(offY + y) + offX;

@@ -60,9 +60,14 @@ class QtHost : public drawing::HostServices {
   int AsyncMouseButtons() const override;
 
   void SetRoot(QWidget* root) { root_ = root; }
+  // Device pixels per logical pixel for every surface's image; 0 (the
+  // default) follows each surface's screen. Tests draw at a chosen density.
+  void SetPixelRatio(double ratio) { pixelRatio_ = ratio; }
+  double PixelRatio() const { return pixelRatio_; }
 
  private:
   QPointer<QWidget> root_;
+  double pixelRatio_ = 0;
 };
 
 }  // namespace platform

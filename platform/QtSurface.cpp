@@ -2,9 +2,11 @@
 
 #include <QApplication>
 #include <QHideEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QShowEvent>
+#include <QWindow>
 #include <algorithm>
 #include <cmath>
 #include <array>
@@ -60,6 +62,23 @@ void Deliver(const Fn& handler, Args... args) {
   try {
     handler(args...);
   } catch (const std::exception&) {
+  }
+}
+
+drawing::Key KeyOf(int key) {
+  switch (key) {
+    case Qt::Key_Up: return drawing::Key::Up;
+    case Qt::Key_Down: return drawing::Key::Down;
+    case Qt::Key_Left: return drawing::Key::Left;
+    case Qt::Key_Right: return drawing::Key::Right;
+    case Qt::Key_Home: return drawing::Key::Home;
+    case Qt::Key_End: return drawing::Key::End;
+    case Qt::Key_PageUp: return drawing::Key::PageUp;
+    case Qt::Key_PageDown: return drawing::Key::PageDown;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return drawing::Key::Enter;
+    case Qt::Key_Space: return drawing::Key::Space;
+    default: return drawing::Key::Other;
   }
 }
 
@@ -169,6 +188,39 @@ void SurfaceWidget::showEvent(QShowEvent* event) {
   if (!event->spontaneous()) owner_.ShowShadow();
 }
 
+void SurfaceWidget::keyPressEvent(QKeyEvent* e) {
+  drawing::KeyPress key;
+  key.key = KeyOf(e->key());
+  key.shift = ShiftOf(e->modifiers());
+  key.autoRepeat = e->isAutoRepeat();
+  // A chord with Ctrl or Alt types nothing: it is a command for the window.
+  if (!(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+    key.text = e->text().toStdString();
+  bool used = false;
+  if (owner_.events.keyDown) {
+    try {
+      used = owner_.events.keyDown(key);
+    } catch (const std::exception&) {
+      used = true;  // a failing handler loses the key, as it loses a click
+    }
+  }
+  if (used)
+    e->accept();
+  else
+    QWidget::keyPressEvent(e);  // ignored: on to the parent
+}
+
+void SurfaceWidget::focusInEvent(QFocusEvent* e) {
+  QWidget::focusInEvent(e);
+  const Qt::FocusReason reason = e->reason();
+  if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason) {
+    // Reported to the surface that holds the focus and to every surface
+    // around it, as the focus entering a control is.
+    for (QWidget* w = this; w; w = w->parentWidget())
+      if (auto* surface = dynamic_cast<SurfaceWidget*>(w)) Deliver(surface->owner_.events.keyboardFocus);
+  }
+}
+
 void SurfaceWidget::hideEvent(QHideEvent* event) {
   if (event->spontaneous()) return;
   owner_.HideShadow();
@@ -253,7 +305,7 @@ void QtSurface::SetBackColor(drawing::Colour colour) {
 
 void QtSurface::SetPicture(drawing::PicturePtr picture) {
   picture_ = std::move(picture);
-  if (picture_) drawing::StretchPicture(Pixels(), *picture_, 0, 0, picture_->Width(), picture_->Height());
+  DrawOwnPicture();
   Refresh();
 }
 
@@ -280,29 +332,55 @@ QColor QtSurface::Resolve(drawing::Colour colour) const {
   return QColor(drawing::RedOf(plain), drawing::GreenOf(plain), drawing::BlueOf(plain));
 }
 
+double QtSurface::ScreenRatio() const {
+  const double forced = host_.PixelRatio();
+  if (forced > 0) return forced;
+  return widget_ ? widget_->devicePixelRatioF() : 1.0;
+}
+
 void QtSurface::ResizeImage() {
   const int b = BorderWidth();
   const int w = std::max(0, (widget_ ? widget_->width() : 0) - 2 * b);
   const int h = std::max(0, (widget_ ? widget_->height() : 0) - 2 * b);
-  if (image_.width() == w && image_.height() == h) return;
+  const double ratio = ScreenRatio();
+  // The image holds the screen's pixels: ratio device pixels for each
+  // logical one, so that text, lines and pictures are drawn at the screen's
+  // resolution while every coordinate stays logical.
+  const int deviceW = static_cast<int>(drawing::DeviceEdge(w, ratio));
+  const int deviceH = static_cast<int>(drawing::DeviceEdge(h, ratio));
+  if (image_.width() == deviceW && image_.height() == deviceH && ratio_ == ratio) return;
+  ratio_ = ratio;
   if (w == 0 || h == 0) {
     image_ = QImage();  // nothing to keep, nothing to draw on
     return;
   }
   // The kept image grows with the surface; what was drawn stays at the top-left.
-  QImage next(w, h, QImage::Format_ARGB32_Premultiplied);
+  QImage next(deviceW, deviceH, QImage::Format_ARGB32_Premultiplied);
+  next.setDevicePixelRatio(ratio);
   next.fill(Resolve(backColour_));
   if (!image_.isNull()) {
     QPainter p(&next);
     p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.drawImage(0, 0, image_);
   }
   image_ = next;
 }
 
+void QtSurface::DrawOwnPicture() {
+  if (!picture_) return;
+  // Pixels of the background colour in the picture are background: at a
+  // ratio above 1 the interpolated picture keeps them so (a skin holder's
+  // background is the key colour of the skin).
+  const std::uint32_t background = drawing::ToPixel(host_.ResolveColour(backColour_));
+  drawing::StretchPictureKeyed(Pixels(), *picture_, 0, 0, picture_->Width(), picture_->Height(), &background);
+}
+
 void QtSurface::Cls() {
+  // The screen's density may have changed since the last drawing (another screen).
+  ResizeImage();
   image_.fill(Resolve(backColour_));
-  if (picture_) drawing::StretchPicture(Pixels(), *picture_, 0, 0, picture_->Width(), picture_->Height());
+  DrawOwnPicture();
   currentX_ = currentY_ = 0;
   Refresh();
 }
@@ -361,7 +439,7 @@ void QtSurface::PaintPicture(const drawing::Picture& picture, double x, double y
 drawing::PixelView QtSurface::Pixels() {
   if (image_.isNull()) return {};
   return {reinterpret_cast<std::uint32_t*>(image_.bits()), image_.width(), image_.height(),
-          static_cast<int>(image_.bytesPerLine() / 4)};
+          static_cast<int>(image_.bytesPerLine() / 4), ratio_};
 }
 
 void QtSurface::Refresh() {
@@ -429,6 +507,7 @@ class ShadowWidget : public QWidget {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::NoFocus);
+    setProperty(kAccessibleHiddenProperty, true);
   }
   struct Piece {
     QPoint at;
@@ -473,13 +552,27 @@ drawing::WindowHandle SurfaceHandleOf(const QWidget* widget) {
   return 0;
 }
 
+namespace {
+
+bool OnWayland() { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
+
+}  // namespace
+
 void QtSurface::LiftToDesktop() {
   if (!widget_) return;
   const QRect r = widget_->geometry();
+  QWidget* const owner = widget_->window() != widget_ ? widget_->window() : nullptr;
   widget_->setParent(nullptr, kPopupFlags);
   widget_->setAttribute(Qt::WA_ShowWithoutActivating);
   widget_->setFocusPolicy(Qt::NoFocus);
   widget_->setGeometry(r);
+  // Wayland places a popup only relative to a window of its client: the
+  // window the surface was lifted from. Its screen position is then taken
+  // as relative to that window, as the cursor's is.
+  if (OnWayland() && owner && owner->windowHandle()) {
+    widget_->winId();
+    if (QWindow* popup = widget_->windowHandle()) popup->setTransientParent(owner->windowHandle());
+  }
   widget_->hide();
   lifted_ = true;
   // A new top-level window: opacity and mask are given to it again.
@@ -515,9 +608,17 @@ void QtSurface::ApplyMask() {
     const std::uint32_t keyPixel = drawing::ToPixel(*key_);
     const uchar* const bits = image_.constBits();
     const qsizetype stride = image_.bytesPerLine();
-    keep -= Spans(image_.width(), image_.height(), BorderWidth(), BorderWidth(), [bits, stride, keyPixel](int x, int y) {
-      return reinterpret_cast<const std::uint32_t*>(bits + y * stride)[x] == keyPixel;
-    });
+    // The mask is in logical pixels: each is judged by the device pixel at its centre.
+    const double ratio = ratio_;
+    const int lastX = image_.width() - 1, lastY = image_.height() - 1;
+    const auto device = [ratio](int v, int last) {
+      return std::min(last, static_cast<int>(std::floor((v + 0.5) * ratio)));
+    };
+    keep -= Spans(ScaleWidth(), ScaleHeight(), BorderWidth(), BorderWidth(),
+                  [bits, stride, keyPixel, device, lastX, lastY](int x, int y) {
+                    return reinterpret_cast<const std::uint32_t*>(bits + device(y, lastY) * stride)[device(x, lastX)] ==
+                           keyPixel;
+                  });
   }
   if (shape_.isEmpty() && !key_) {
     widget_->clearMask();
@@ -540,7 +641,9 @@ void QtSurface::SetDropShadow(bool on) {
 namespace {
 
 // The shadow over the screen pixels in `behind` (box's part of the shadow
-// area of width w and height h), fading to the screen over its last pixels.
+// area of width w and height h, in logical pixels), fading to the screen
+// over its last pixels. behind holds the screen's own pixels, its ratio to
+// each logical one, and so does the result.
 QImage Darkened(const drawing::Image& behind, const QRect& box, int w, int h) {
   constexpr int kSoft = QtSurface::kShadowSoftness;
   // What is left of a channel, of 256, at each distance from the edge.
@@ -549,15 +652,21 @@ QImage Darkened(const drawing::Image& behind, const QRect& box, int w, int h) {
     for (int edge = 0; edge <= kSoft; ++edge) out[edge] = 256 - 96 * edge / kSoft;
     return out;
   }();
-  QImage out(box.size(), QImage::Format_ARGB32_Premultiplied);
-  for (int y = 0; y < box.height(); ++y) {
-    const int sy = box.top() + y;
+  const double ratio = behind.Ratio();
+  QImage out(behind.Width(), behind.Height(), QImage::Format_ARGB32_Premultiplied);
+  out.setDevicePixelRatio(ratio);
+  // The logical pixel of the shadow area a device pixel lies in.
+  const auto logical = [ratio](int device, int origin) {
+    return origin + static_cast<int>(std::floor((device + 0.5) / ratio));
+  };
+  for (int y = 0; y < out.height(); ++y) {
+    const int sy = logical(y, box.top());
     const int edgeY = std::min(sy + 1, h - sy);
     auto* row = reinterpret_cast<std::uint32_t*>(out.scanLine(y));
     const std::uint32_t* in = behind.View().Row(y);
-    for (int x = 0; x < box.width(); ++x) {
-      const int sx = box.left() + x;
-      const std::uint32_t k = keep[std::min({sx + 1, w - sx, edgeY, kSoft})];
+    for (int x = 0; x < out.width(); ++x) {
+      const int sx = logical(x, box.left());
+      const std::uint32_t k = keep[std::clamp(std::min({sx + 1, w - sx, edgeY}), 0, kSoft)];
       const std::uint32_t p = in[x];
       row[x] = 0xFF000000u | ((((p >> 16) & 0xFF) * k >> 8) << 16) | ((((p >> 8) & 0xFF) * k >> 8) << 8) |
                ((p & 0xFF) * k >> 8);
@@ -570,6 +679,9 @@ QImage Darkened(const drawing::Image& behind, const QRect& box, int w, int h) {
 
 void QtSurface::ShowShadow() {
   if (!widget_ || !lifted_ || !dropShadow_) return;
+  // A Wayland client can neither read the screen nor place a window of its
+  // own beside the popup: the compositor draws shadows there, if any.
+  if (OnWayland()) return;
   const QRect area = widget_->geometry().translated(kShadowOffset, kShadowOffset);
   if (area.isEmpty()) return;
   // Only where the popup does not cover it, and only within its shape.

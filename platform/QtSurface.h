@@ -1,6 +1,7 @@
 #pragma once
 // A drawing::Surface on Qt: the retained image is a premultiplied QImage of
-// the client size, and a plain widget blits it and forwards input. Nothing is
+// the client size in the screen's device pixels (its device pixel ratio
+// set), and a plain widget blits it and forwards input. Nothing is
 // drawn in paint events; controls draw into the image when they choose to.
 #include <QImage>
 #include <QPointer>
@@ -20,6 +21,9 @@ class QtSurface;
 // A widget with this property set to true counts as a window of its own
 // for HostServices::WindowFromPoint (the browser inside the main window).
 inline constexpr char kOwnWindowProperty[] = "readerOwnWindow";
+// A widget with this property set to true is not offered to assistive
+// technology: nobody can see it (covered by another, or a drawn shadow).
+inline constexpr char kAccessibleHiddenProperty[] = "readerAccessibleHidden";
 
 // The surface a widget shows: a surface's own widget, or the shadow of a
 // popup surface. 0 for every other widget.
@@ -43,6 +47,8 @@ class SurfaceWidget : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
 
  private:
   QtSurface& owner_;
@@ -116,6 +122,9 @@ class QtSurface : public drawing::Surface {
  private:
   friend class SurfaceWidget;
   void ResizeImage();
+  // Device pixels per logical pixel for the image: the host's, else the screen's.
+  double ScreenRatio() const;
+  void DrawOwnPicture();
   // Brings the image to the widget's size; true once per new size.
   bool TakeSizeChange();
   void FocusMoved(QWidget* old, QWidget* now);
@@ -128,6 +137,7 @@ class QtSurface : public drawing::Surface {
   const QtHost& host_;
   QPointer<SurfaceWidget> widget_;
   QImage image_;
+  double ratio_ = 1.0;  // of image_
   QSize reportedSize_;
   QFont qfont_;
   // Widths already measured in this font. A balloon is laid out word by

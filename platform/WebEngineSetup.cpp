@@ -18,6 +18,11 @@ void PrepareWebEngineProcess() {
   // compositing avoids a noisy failed GPU process start.
   if (qEnvironmentVariable("QT_QPA_PLATFORM") == QLatin1String("offscreen")) flags += " --disable-gpu";
   qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.trimmed());
+  // On Linux the engine keeps the page's document away from assistive
+  // technology unless asked; asked, a screen reader can read the page. The
+  // engine builds that tree only while a screen reader listens.
+  if (qEnvironmentVariableIsEmpty("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY"))
+    qputenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1");
   // Chromium refuses to start as root with its sandbox on (the first page
   // creation exits the process). Only root runs (CI, test machines) switch
   // it off; a normal user keeps the sandbox.

@@ -5,7 +5,9 @@
 //
 // While attached, every finished load of a page file prints one line to
 // standard output, "loaded NS OK" (NS: steady clock in nanoseconds, the
-// clock a parent process shares), and standard input takes commands, one a
+// clock a parent process shares), the window's first paint prints
+// "painted NS" once it has reached the screen, and standard input takes
+// commands, one a
 // line: "list N" picks page N through the page list as a click would,
 // "grab FILE" saves the window's pixels as shown on screen, "indexed"
 // answers "indexed 1" once the book search index is ready ("indexed 0"

@@ -62,8 +62,12 @@ FindBar::FindBar(platform::Browser& view, QWidget& window) : QFrame(&window), vi
   connect(previous, &QToolButton::clicked, this, [this] { Step(true); });
   connect(next, &QToolButton::clicked, this, [this] { Step(false); });
   connect(close, &QToolButton::clicked, this, [this] { Close(); });
-  connect(view_.page(), &QWebEnginePage::findTextFinished, this,
-          [this](const QWebEngineFindTextResult& result) { ShowResult(result); });
+  // Asking for the page before the engine runs would start it: the window
+  // lets its first paint go first.
+  view_.WhenEngineStarted(this, [this] {
+    connect(view_.page(), &QWebEnginePage::findTextFinished, this,
+            [this](const QWebEngineFindTextResult& result) { ShowResult(result); });
+  });
   // Another page shown while the bar is open is searched in its turn.
   connect(&view_, &QWebEngineView::loadFinished, this, [this](bool ok) {
     if (ok && isVisible() && !field_->text().isEmpty()) Find(false);

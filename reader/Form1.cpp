@@ -99,6 +99,7 @@ Form1::Form1(std::filesystem::path appFolder, QWidget* parent)
   setPalette(p);
   setAutoFillBackground(true);
   CreateControls();
+  SetUpKeyboard();
   resize(form.Read<std::int32_t>("ClientWidth", kDesignWidth), form.Read<std::int32_t>("ClientHeight", kDesignHeight));
 }
 
@@ -158,7 +159,10 @@ void Form1::CreateControls() {
   PlaceWidget(*list1_, design_.Section("List1"));
   for (int k = 0; k < kPageListItems; ++k)
     list1_->AddItem(QStringLiteral("%1 - bet").arg(k + 1, 3, 10, QLatin1Char(' ')));
-  browser_ = new platform::Browser(this);
+  // The web engine starts only after the window's first paint: starting it
+  // holds the thread long enough to keep an empty window off the screen.
+  // Start-up's navigations are remembered and carried out when it is up.
+  browser_ = new platform::Browser(this, platform::Browser::EngineStart::AfterWindowPainted);
   PlaceWidget(*browser_, design_.Section("WebBrowser1"));
   browser_->hide();  // shown at the end of start-up
 
@@ -263,6 +267,8 @@ void Form1::Load() {
   Step([this] { tray1_->RRscrfoll(); });
   Step([this] { list1_->SetListIndex(1); });
   Step([this] { browser_->show(); });
+  // The contents have the keyboard when the window first opens.
+  Step([this] { Tray1Widget().setFocus(Qt::OtherFocusReason); });
   Step([this] {
     InstallWheelHook([this](std::string& direction) { Scrol(direction); });
     hookInstalled_ = true;
@@ -440,6 +446,8 @@ void Form1::Command2Click() {
     for (const PageFailure& f : report.failed)
       problems << Tr(QT_TRANSLATE_NOOP("Form1", "%1 was not packed: %2; its page keeps what it had."))
                       .arg(Text(f.file), Text(f.reason));
+    for (const PageFailure& f : report.leftOut)
+      problems << Tr(QT_TRANSLATE_NOOP("Form1", "Not packed: %1.")).arg(Text(f.reason));
     if (!report.ignored.empty())
       problems << Tr(QT_TRANSLATE_NOOP("Form1", "%1 files beyond page %2 were not packed (first: %3)."))
                       .arg(report.ignored.size())

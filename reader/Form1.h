@@ -110,6 +110,13 @@ class Form1 : public QWidget {
   void Command2Click();
 
   void CreateSearch();
+  // Keyboard use (FormKeys.cpp): the focus order, F6 between the contents
+  // and the page, the zoom keys and Ctrl+wheel over the page.
+  void SetUpKeyboard();
+  void SwitchPane();
+  void ZoomBy(int percent);
+  void ZoomTo(int percent);
+
   void ReportError(const QString& text);
   void ShowMessages();
 

@@ -58,8 +58,12 @@ PageMenu::PageMenu(platform::Browser& browser, QWidget& window, PageActions acti
     return path;
   };
 
-  // The page is saved and printed in the colours the reader sees.
-  browser_.page()->settings()->setAttribute(QWebEngineSettings::PrintElementBackgrounds, true);
+  // The page is saved and printed in the colours the reader sees. Set once
+  // the engine is up: asking for the page earlier would start the engine
+  // before the window's first paint.
+  browser_.WhenEngineStarted(this, [this] {
+    browser_.page()->settings()->setAttribute(QWebEngineSettings::PrintElementBackgrounds, true);
+  });
   browser_.setContextMenuPolicy(Qt::CustomContextMenu);
   connect(&browser_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
     QMenu* menu = Build(&browser_);

@@ -1,13 +1,18 @@
 #include <QApplication>
 #include <filesystem>
+#include <iostream>
 
 #include "platform/WebEngineSetup.h"
+#include "reader/Accessibility.h"
 #include "reader/BenchProbe.h"
+#include "reader/CommandLine.h"
 #include "reader/Form1.h"
 #include "reader/Translations.h"
 
 int main(int argc, char** argv) {
+  if (const auto answered = reader::AnswerCommandLine(argc, argv, std::cout)) return *answered;
   platform::PrepareWebEngineProcess();
+  reader::InstallAccessibility();
   QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
   QApplication app(argc, argv);
   reader::SetUpAppIdentity();

@@ -66,6 +66,17 @@
         <source>The book was not saved: %1</source>
         <translation>Книга не сохранена: %1</translation>
     </message>
+    <message>
+        <source>Not packed: %1.</source>
+        <translation>Не упаковано: %1.</translation>
+    </message>
+</context>
+<context>
+    <name>platform::PageStoppedCover</name>
+    <message>
+        <source>The page stopped</source>
+        <translation>Страница остановлена</translation>
+    </message>
 </context>
 <context>
     <name>reader::PageMenu</name>

@@ -29,6 +29,9 @@ void PodskazV::Risuy() {
     // tick with it, so the next hover starts from nothing.
     balloonWindow_.reset();
     trackingTimer_->SetEnabled(false);
+    // Nothing is pending or shown, and Minus, which clears Active otherwise,
+    // does nothing without a balloon.
+    if (Active()) SetActive(false);
     throw;
   }
 }

@@ -14,8 +14,8 @@ using drawing::CheckedSub;
 void BlendNinePieces(const drawing::PixelView& target, const drawing::PixelView& source, std::int32_t corner,
                      std::uint8_t alpha) {
   const std::int32_t p = corner;
-  const std::int32_t wd = target.width, hd = target.height;
-  const std::int32_t ws = source.width, hs = source.height;
+  const std::int32_t wd = target.LogicalWidth(), hd = target.LogicalHeight();
+  const std::int32_t ws = source.LogicalWidth(), hs = source.LogicalHeight();
   const std::int32_t p2 = CheckedMul(2, p);
   const std::int32_t rightD = CheckedSub(wd, p), bottomD = CheckedSub(hd, p);
   const std::int32_t rightS = CheckedSub(ws, p), bottomS = CheckedSub(hs, p);
@@ -66,8 +66,11 @@ void PaintBalloonText(drawing::Surface& surface, const std::vector<std::string>&
 drawing::Region RoundedCornerRegion(int width, int height, std::int32_t ellipse) {
   drawing::Region region(width, height);
   const int w = region.Width(), h = region.Height();
-  const int ew = std::min<std::int64_t>(std::max<std::int32_t>(ellipse, 0), w);
-  const int eh = std::min<std::int64_t>(std::max<std::int32_t>(ellipse, 0), h);
+  // The window's rounded rectangle runs one pixel past its last column and
+  // row (the platform's region leaves those out), and an ellipse larger
+  // than that rectangle is clamped to it.
+  const int ew = static_cast<int>(std::min<std::int64_t>(std::max<std::int32_t>(ellipse, 0), w + 1LL));
+  const int eh = static_cast<int>(std::min<std::int64_t>(std::max<std::int32_t>(ellipse, 0), h + 1LL));
   if (ew < 2 || eh < 2) {
     for (int y = 0; y < h; ++y) region.IncludeSpan(y, 0, w);
     return region;
@@ -75,13 +78,18 @@ drawing::Region RoundedCornerRegion(int width, int height, std::int32_t ellipse)
   // Semi-axes between the centres of the first and last pixel of the corner
   // box; rows past the ellipse's centre row are whole.
   const double rx = (ew - 1) / 2.0, ry = (eh - 1) / 2.0;
+  // However large the ellipse, the middle of each edge stays in: the middle
+  // row (two of an even height) is whole, and every row keeps its middle
+  // column (two of an even width).
+  const int wholeFrom = (h - 1) / 2;
+  const int maxInset = (w - 1) / 2;
   for (int y = 0; y < h; ++y) {
     const int row = std::min(y, h - 1 - y);  // the bottom corners mirror the top ones
     int inset = 0;
-    if (row < ry) {
+    if (row < ry && row < wholeFrom) {
       const double dy = (ry - row) / ry;
       const double halfWidth = rx * std::sqrt(std::max(0.0, 1.0 - dy * dy));
-      inset = static_cast<int>(std::ceil(rx - halfWidth - 1e-9));
+      inset = std::min(maxInset, static_cast<int>(std::ceil(rx - halfWidth - 1e-9)));
     }
     region.IncludeSpan(y, inset, w - inset);
   }

@@ -35,11 +35,12 @@ struct TextLook {
 void PaintBalloonText(drawing::Surface& surface, const std::vector<std::string>& lines, const TextLook& look);
 
 // The window shape of a width x height balloon whose corners are cut by an
-// ellipse of ellipse x ellipse pixels (limited to the balloon's size). The
-// ellipse runs through the centres of the outermost pixels, so a 3-pixel
-// ellipse takes exactly the corner pixel; below 2 pixels the shape is the
-// whole rectangle. Every pixel of the window, the last row and column
-// included, is covered.
+// ellipse of ellipse x ellipse pixels (limited to one more than the
+// balloon's size). The ellipse runs through the centres of the outermost
+// pixels, so a 3-pixel ellipse takes exactly the corner pixel; below 2
+// pixels the shape is the whole rectangle. Every pixel of the window, the
+// last row and column included, is covered, and so is the middle of each
+// edge, however large the ellipse.
 drawing::Region RoundedCornerRegion(int width, int height, std::int32_t ellipse);
 
 }  // namespace balloon

@@ -43,7 +43,8 @@ class PodskazV {
   // Builds a new balloon for Caption beside the cursor (the old one goes
   // first) and shows it, or leaves it hidden for the delay when Zadergka is
   // on. A failure (an overflow from absurd sizes, a balloon larger than a
-  // window can be) throws and leaves no balloon and no running timer.
+  // window can be) throws and leaves no balloon, no running timer and
+  // Active false.
   void Risuy();
   // Gives the balloon's windows the drop shadow, for this balloon and every
   // later one, as a style of their window class would. hWnd is one of the

@@ -97,12 +97,13 @@ Hscroll::Hscroll(const drawing::ControlSite& site, drawing::Surface* parent) : s
   track_->SetVisible(true);
 
   surface_->events.resized = [this] { Resize(); };
+  WireKeyboard();
   Resize();
 }
 
 Hscroll::~Hscroll() {
   timer1_->tick = nullptr;
-  surface_->events.resized = nullptr;
+  surface_->events = drawing::SurfaceEvents{};
 }
 
 // ---- properties ----
@@ -289,6 +290,7 @@ void Hscroll::PaintTrack(int skin) {
   thumbLeft_ = ThumbLeftFor(value_, min_, scale_);
   drawing::Surface& holder = *thumbSkins_.at(static_cast<std::size_t>(skin));
   PaintThumbSkin(*track_, holder, Thumb(), KeyOf(holder));
+  PaintThumbFocus();
 }
 
 PixelRect Hscroll::Thumb() const { return ThumbRect(thumbLeft_, thumbWidth_, track_->ScaleHeight()); }

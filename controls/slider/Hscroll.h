@@ -31,6 +31,8 @@ class Hscroll {
   static constexpr int kButtonWidth = 17;
   static constexpr int kThumbSkinWidth = 7;
   static constexpr int kThumbSkinHeight = 16;
+  // The dotted rectangle round the thumb while the slider has the focus.
+  static constexpr drawing::Colour kThumbFocusColour = 0x00000000;
 
   // The control's own surface is a child of parent (top-level when null);
   // site.services (required) creates it and the inner parts. The properties
@@ -110,6 +112,14 @@ class Hscroll {
   // press hits.
   PixelRect Thumb() const;
 
+  // The keyboard: arrows, Page Up and Down, Home and End assign Value
+  // through its setter (see SliderKeys.h); true when the key was used.
+  bool KeyDown(const drawing::KeyPress& key);
+  bool HasFocus() const { return focused_; }
+  // The thumb's focus rectangle shows once the keyboard has been used, so a
+  // reader who only drags sees the slider as it is drawn without the focus.
+  bool ShowsFocus() const { return focused_ && focusCues_; }
+
  private:
   // In the order of saving and loading.
   enum class Persisted {
@@ -141,6 +151,10 @@ class Hscroll {
   void ButtonUp(int index);
   void RepeatTick();
 
+  void WireKeyboard();
+  void FocusMoved(bool focused);
+  void PaintThumbFocus();
+
   drawing::ControlSite site_;
   std::unique_ptr<drawing::Surface> surface_;
   std::array<std::unique_ptr<drawing::Surface>, 2> buttons_;
@@ -164,6 +178,8 @@ class Hscroll {
   bool dragging_ = false;
   std::array<bool, 2> buttonHeld_{};
   bool inClamp_ = false;
+  bool focused_ = false;
+  bool focusCues_ = false;
 };
 
 }  // namespace slider

@@ -56,14 +56,14 @@ void PaintButtonSkin(drawing::Surface& button, drawing::Surface& holder, drawing
   button.Cls();
   const drawing::PixelView source = holder.Pixels();
   CopyPieces(button.Pixels(),
-             source, ButtonPieces(button.ScaleWidth(), button.ScaleHeight(), source.width, source.height), key);
+             source, ButtonPieces(button.ScaleWidth(), button.ScaleHeight(), source.LogicalWidth(), source.LogicalHeight()), key);
 }
 
 void PaintThumbSkin(drawing::Surface& track, drawing::Surface& holder, const PixelRect& thumb, drawing::Colour key) {
   RetainedDrawing drawing(track, holder);
   track.Cls();
   const drawing::PixelView source = holder.Pixels();
-  CopyPieces(track.Pixels(), source, ThumbPieces(thumb, source.width, source.height), key);
+  CopyPieces(track.Pixels(), source, ThumbPieces(thumb, source.LogicalWidth(), source.LogicalHeight()), key);
 }
 
 }  // namespace slider

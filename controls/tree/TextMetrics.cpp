@@ -50,7 +50,8 @@ double TextMetrics::MeasureHeightOfA() {
   return f.heightOfA;
 }
 
-double TextMetrics::NameWidth(std::size_t entry, std::string_view name) {
+double TextMetrics::NameWidth(std::size_t entry, std::string_view fullName) {
+  const std::string_view name = ShownPart(fullName);
   if (!caching_ || currentFont_ < 0 || entry >= widths_.size()) return Measure(name);
   WidthCache& w = widths_[entry];
   if (w.font != currentFont_) {
@@ -72,8 +73,9 @@ std::int32_t TextMetrics::MeasureNameRight(std::size_t entry, std::string_view n
   return right;
 }
 
-const std::string& TextMetrics::Fit(std::size_t entry, std::string_view name, std::int32_t available,
+const std::string& TextMetrics::Fit(std::size_t entry, std::string_view fullName, std::int32_t available,
                                     std::int32_t textRight, std::int32_t textStart) {
+  const std::string_view name = ShownPart(fullName);
   const auto measure = [this](std::string_view text) { return Measure(text); };
   if (!caching_ || currentFont_ < 0 || entry >= fits_.size()) {
     plain_ = FitItemText(name, available, textRight, textStart, measure);

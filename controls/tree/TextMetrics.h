@@ -43,7 +43,8 @@ class TextMetrics {
     }
     return MeasureHeightOfA();
   }
-  // Width of entry's display name in the surface's current font.
+  // Width of entry's display name in the surface's current font; of its
+  // shown part (ShownPart) only, as everything below.
   double NameWidth(std::size_t entry, std::string_view name);
   // round(NameWidth + offset): the right edge of a name that starts offset
   // pixels in, remembered with the width.

@@ -178,8 +178,8 @@ Tray::Tray(const drawing::ControlSite& site, drawing::Surface* parent)
   bar_->ScrolShow = [this] {
     if (!barSurface_->Visible()) barSurface_->SetVisible(true);
   };
-  // The strip boxes hold one row at a time; painting grows them to the
-  // tallest row it copies.
+  // The strip boxes hold the part of one row that lies in view; painting
+  // grows them to the tallest such part, never past the control's height.
   pe1_->SetVisible(false);
   pe2_->SetVisible(false);
   timer1_->SetInterval(10);
@@ -192,6 +192,7 @@ Tray::Tray(const drawing::ControlSite& site, drawing::Surface* parent)
     Lina();
   };
   WireInput();
+  WireKeyboard();
 }
 
 Tray::~Tray() {
@@ -203,8 +204,16 @@ Tray::~Tray() {
 void Tray::PoluchiSpisok(const std::string& text) {
   barSurface_->SetVisible(false);
   SetVibran(-1);
+  // The old list's rows are gone: a key acts on the new list's rows only.
+  keyboardRow_ = -1;
+  typed_.Clear();
+  ++listsParsed_;
   metrics_.ResetEntries();
   rowsStale_ = true;
+  // The old list's layout says nothing about the new one's, even when both
+  // have as many entries: no repaint may take it for settled.
+  settled_.reset();
+  if (raising_ > 0) retiredTables_.push_back(std::move(model_.Items()));
   model_.PoluchiSpisok(text, look_.TrVipodaPerviy);
   Lina();
 }
@@ -351,8 +360,12 @@ void Tray::SetScrolBegunokVisota(std::int32_t value) {
   Changed(P::Key(P::ScrolBegunokVisota));
 }
 void Tray::SetVibran(std::int32_t index) {
+  const bool moved = model_.Vibran() != index;
   model_.SetVibran(index);
+  // The keyboard row starts at the selected entry.
+  keyboardRow_ = index;
   Changed(P::Key(P::Vibran));
+  if (moved) Announce(TreeNotice::Selection, index);
 }
 void Tray::SetTrCvetPodRazdelVb(drawing::Colour colour) {
   look_.TrCvetPodRazdelVb = colour;

@@ -12,6 +12,7 @@
 #include "controls/balloon/PodskazV.h"
 #include "controls/scrollbar/VerticalScroll.h"
 #include "controls/tree/TextMetrics.h"
+#include "controls/tree/TreeKeyboard.h"
 #include "controls/tree/TreeLayout.h"
 #include "controls/tree/TreeModel.h"
 #include "drawing/DesignFile.h"
@@ -49,6 +50,14 @@ struct TrayLook {
   drawing::Colour TrCvetPodRazdelVb = 0;
   bool TrVipodaPerviy = false;
   std::int32_t ColorBlackProzShap = 0;
+};
+
+// What changed in the tree, for assistive technology.
+enum class TreeNotice {
+  FocusRow,   // the keyboard row moved, or the tree got or lost the focus
+  Selection,  // Vibran changed
+  OpenState,  // a section opened or closed
+  Rows,       // the visible rows are other entries now
 };
 
 class Tray {
@@ -186,12 +195,36 @@ class Tray {
   // every repaint measures anew. The picture is the same either way.
   void SetTextCaching(bool on) { metrics_.SetCaching(on); }
 
+  // ---- the keyboard ----
+  // The row keys act on (see EffectiveKeyboardRow), -1 with no visible row.
+  std::int32_t KeyboardRow() const;
+  bool HasFocus() const { return focused_; }
+  // The focus rectangle shows once the keyboard has been used: a reader
+  // who only clicks sees the tree exactly as it is drawn without the focus.
+  bool ShowsFocus() const { return focused_ && focusCues_; }
+  // A key for the tree, as its surface delivers them; true when used.
+  bool KeyDown(const drawing::KeyPress& key);
+  // What Enter does on a visible entry: a button release over its row.
+  void ChooseEntry(std::int32_t entry);
+  // Opens or closes a visible section, as Right and Left do.
+  void SetEntryOpen(std::int32_t entry, bool open);
+  // Makes a visible entry the keyboard row and scrolls it into view.
+  void FocusEntry(std::int32_t entry);
+  std::function<void(TreeNotice, std::int32_t entry)> Notice;
+  // How many lists PoluchiSpisok has been given: an entry index means the
+  // same row only within one list.
+  std::uint64_t ListsParsed() const { return listsParsed_; }
+
   // Events, in the control's order.
   std::function<void(float&, float&)> MovTray;
   std::function<void(std::int32_t&, std::string&, bool&)> HoverItem;
-  std::function<void(std::int32_t&, std::string&, std::string&, std::string&)> VibranPapka;
-  std::function<void(std::int32_t&, std::string&, std::string&, std::string&)> VibranFil;
-  std::function<void(std::int32_t&, std::string&, std::string&, std::string&)> VibranFilDbl;
+  // The arguments of the selection events and HoverItem's name are the
+  // tree's own HotIndex, HotText and the entry's Texts[2] and Texts[3]:
+  // a handler that changes them changes what the tree holds.
+  using SelectionEvent = std::function<void(std::int32_t&, std::string&, std::string&, std::string&)>;
+  SelectionEvent VibranPapka;
+  SelectionEvent VibranFil;
+  SelectionEvent VibranFilDbl;
   std::function<void()> FoksGo;
   std::function<void()> FoksEx;
 
@@ -206,6 +239,7 @@ class Tray {
   void LayOutRow(Frame& frame, std::int32_t e, RowLayout& row, const RowLayout& before);
   void SyncRowLayouts();
   void DrawRow(Frame& frame, std::int32_t e, const RowStyle& style);
+  static void ClearStrip(drawing::Surface& box, std::int32_t rows);
   void SelectFont(const drawing::Font& wanted);
   std::int32_t Available() const;
   drawing::Colour Plain(drawing::Colour colour) const { return site_.services->ResolveColour(colour); }
@@ -213,10 +247,41 @@ class Tray {
   // Interaction (TrayInput.cpp).
   void WireInput();
   void OnMouseMove(double x, double y);
+  // The hit test and hot-entry steps of a pointer move at (x, y); true when
+  // the hot entry changed to another entry. Throws on a failed hit test.
+  bool UpdateHotEntry(float x, float y);
+  // After a repaint: the hot entry again from where the pointer rests.
+  void RecheckHotEntry();
+  // A release at (x, y): the hot entry from there, then the release steps
+  // on it (OnMouseUp()).
+  void OnMouseUp(double x, double y);
   void OnMouseUp();
+  void RaiseSelection(const SelectionEvent& event, std::int32_t entry);
+  // While a selection event runs, a table the handler replaces is kept,
+  // since the handler holds references into it.
+  struct RaisingEvent {
+    explicit RaisingEvent(Tray& tray);
+    ~RaisingEvent();
+    RaisingEvent(const RaisingEvent&) = delete;
+    RaisingEvent& operator=(const RaisingEvent&) = delete;
+    Tray& tray_;
+  };
   void OnDoubleClick();
   void OnHintTick();
   const TreeItem* ItemAt(std::int32_t index) const;
+
+  // The keyboard (TrayKeys.cpp).
+  void WireKeyboard();
+  void FocusMoved(bool focused);
+  void ShowFocusCues();
+  void MoveKeyboardRow(std::int32_t entry);
+  bool KeepInView(std::int32_t entry);
+  bool IsVisibleRow(std::int32_t entry) const;
+  void PaintKeyboardFocus(std::int32_t scrollValue);
+  void AnnounceChanges();
+  void Announce(TreeNotice notice, std::int32_t entry) {
+    if (Notice) Notice(notice, entry);
+  }
 
   drawing::ControlSite site_;
   drawing::ControlSite innerSite_;
@@ -259,6 +324,22 @@ class Tray {
   std::string hotText_;
   float mouseX_[2] = {0, 0};
   float mouseY_[2] = {0, 0};
+  bool pointerSeen_ = false;  // a pointer position has been reported
+  int raising_ = 0;
+  std::vector<std::vector<TreeItem>> retiredTables_;
+  // Pe2 holds the in-view rows of the last drawn strip, from view row
+  // stripTop_ down for stripRows_ rows.
+  std::int32_t stripTop_ = 0;
+  std::int32_t stripRows_ = 0;
+
+  std::int32_t keyboardRow_ = -1;
+  std::uint64_t listsParsed_ = 0;
+  bool focused_ = false;
+  bool focusCues_ = false;
+  TypeAheadBuffer typed_;
+  std::unique_ptr<drawing::Timer> typeAheadTimer_;
+  std::vector<std::int32_t> announcedRows_{0};
+  std::uint64_t announcedOpenings_ = 0;
 };
 
 }  // namespace tree

@@ -12,7 +12,7 @@ void Tray::WireInput() {
   ev.mouseDown = [this](int, int, double, double) {
     if (FoksGo) FoksGo();
   };
-  ev.mouseUp = [this](int, int, double, double) { OnMouseUp(); };
+  ev.mouseUp = [this](int, int, double x, double y) { OnMouseUp(x, y); };
   ev.doubleClick = [this](int, int, double, double) { OnDoubleClick(); };
   ev.gotFocus = [this] {
     if (FoksGo) FoksGo();
@@ -32,33 +32,53 @@ const TreeItem* Tray::ItemAt(std::int32_t index) const {
   return &items[static_cast<std::size_t>(index)];
 }
 
+bool Tray::UpdateHotEntry(float x, float y) {
+  const std::int32_t contentY = drawing::RoundHalfEven(static_cast<double>(y) + bar_->Value());
+  const std::int32_t hit = HitTest(model_.Items(), visibleRows_, look_.KvadratNagat, x, contentY);
+  if (hit < 0) {
+    hotIndex_ = -1;
+    hotText_.clear();
+    return false;
+  }
+  if (hit == hotIndex_) return false;
+  const TreeItem& item = *ItemAt(hit);
+  hotIndex_ = hit;
+  hotText_ = item.Texts[1];
+  bool truncated = Available() < item.TextRight;
+  std::int32_t index = hit;
+  if (HoverItem) HoverItem(index, hotText_, truncated);
+  balloon_->SetCaption(std::string());
+  balloon_->Minus();
+  return true;
+}
+
 void Tray::OnMouseMove(double x, double y) {
   float X = static_cast<float>(x), Y = static_cast<float>(y);
   if (MovTray) MovTray(X, Y);
   try {
-    const std::int32_t contentY = drawing::RoundHalfEven(static_cast<double>(Y) + bar_->Value());
-    const std::int32_t hit = HitTest(model_.Items(), visibleRows_, look_.KvadratNagat, X, contentY);
-    if (hit < 0) {
-      hotIndex_ = -1;
-      hotText_.clear();
-    } else if (hit != hotIndex_) {
-      const TreeItem& item = *ItemAt(hit);
-      hotIndex_ = hit;
-      hotText_ = item.Texts[1];
-      bool truncated = Available() < item.TextRight;
-      std::int32_t index = hit;
-      std::string name = hotText_;
-      if (HoverItem) HoverItem(index, name, truncated);
-      balloon_->SetCaption(std::string());
-      balloon_->Minus();
-    }
+    UpdateHotEntry(X, Y);
   } catch (const std::exception&) {
     // A failed hit test leaves the hot entry as it was; the position is
     // still recorded below so the hint timer keeps working.
   }
   mouseX_[0] = X;
   mouseY_[0] = Y;
+  pointerSeen_ = true;
   timer2_->SetEnabled(true);
+}
+
+void Tray::RecheckHotEntry() {
+  // Rows that move under a pointer at rest (a scroll, rows sliding in, a new
+  // list) put another entry under it without any move being reported: the
+  // hot entry is worked out again from where the pointer rests, as a move
+  // there would, so that the hint and the next click follow what the reader
+  // sees. A pointer that has gone to another window rests on no row.
+  if (!pointerSeen_) return;
+  try {
+    if (site_.services->WindowFromPoint(site_.services->CursorPos()) != surface_->hWnd()) return;
+    if (UpdateHotEntry(mouseX_[0], mouseY_[0])) timer2_->SetEnabled(true);
+  } catch (const std::exception&) {
+  }
 }
 
 void Tray::OnHintTick() {
@@ -89,6 +109,19 @@ void Tray::OnHintTick() {
   mouseY_[1] = mouseY_[0];
 }
 
+void Tray::OnMouseUp(double x, double y) {
+  // The release acts on the row under it, even when the rows moved since
+  // the pointer last did.
+  try {
+    const float X = static_cast<float>(x), Y = static_cast<float>(y);
+    mouseX_[0] = X;
+    mouseY_[0] = Y;
+    if (UpdateHotEntry(X, Y)) timer2_->SetEnabled(true);
+  } catch (const std::exception&) {
+  }
+  OnMouseUp();
+}
+
 void Tray::OnMouseUp() {
   slideStep_ = 1.0;
   if (hotIndex_ < 0) return;
@@ -101,24 +134,38 @@ void Tray::OnMouseUp() {
     if (static_cast<std::size_t>(hot) < rows_.size()) rows_[static_cast<std::size_t>(hot)].IsOpen = item->IsOpen;
   }
   Lina();
-  // The entry may be gone if a handler replaced the list during the repaint.
-  item = const_cast<TreeItem*>(ItemAt(hot));
-  if (!item) return;
-  std::int32_t index = hot;
-  std::string name = hotText_, field1 = item->Texts[2], field2 = item->Texts[3];
-  if (item->HasChildren) {
-    if (VibranPapka) VibranPapka(index, name, field1, field2);
-  } else if (VibranFil) {
-    VibranFil(index, name, field1, field2);
-  }
+  const TreeItem* shown = ItemAt(hot);
+  if (shown) RaiseSelection(shown->HasChildren ? VibranPapka : VibranFil, hot);
 }
 
 void Tray::OnDoubleClick() {
   const TreeItem* item = ItemAt(hotIndex_);
   if (!item || item->HasChildren) return;
-  std::int32_t index = hotIndex_;
-  std::string name = hotText_, field1 = item->Texts[2], field2 = item->Texts[3];
-  if (VibranFilDbl) VibranFilDbl(index, name, field1, field2);
+  RaiseSelection(VibranFilDbl, hotIndex_);
+}
+
+void Tray::RaiseSelection(const SelectionEvent& event, std::int32_t entry) {
+  // The entry may be gone if a handler replaced the list during the repaint.
+  TreeItem* item = const_cast<TreeItem*>(ItemAt(entry));
+  if (!item || !event) return;
+  // The handler gets the tree's own values, so what it changes the tree
+  // holds. A list it hands the tree meanwhile replaces the table; the old
+  // one is kept until the handler returns.
+  const RaisingEvent raising(*this);
+  if (entry == hotIndex_) {
+    event(hotIndex_, hotText_, item->Texts[2], item->Texts[3]);
+  } else {
+    // The repaint of the click moved another row under the pointer: the
+    // event still names the row that was clicked.
+    std::int32_t index = entry;
+    std::string name = item->Texts[1];
+    event(index, name, item->Texts[2], item->Texts[3]);
+  }
+}
+
+Tray::RaisingEvent::RaisingEvent(Tray& tray) : tray_(tray) { ++tray_.raising_; }
+Tray::RaisingEvent::~RaisingEvent() {
+  if (--tray_.raising_ == 0) tray_.retiredTables_.clear();
 }
 
 void Tray::OnResize() {

@@ -173,6 +173,13 @@ void Tray::Lina() {
   Step([&] {
     if (bar_->Max() != f.scrollMax) bar_->SetMax(f.scrollMax);
   });
+  // A new list hides the bar, and a range equal to the old one raises no
+  // show: whatever happened before, the bar shows exactly when there is
+  // something to scroll.
+  Step([&] {
+    const bool scrolls = bar_->Max() != 0;
+    if (barSurface_->Visible() != scrolls) barSurface_->SetVisible(scrolls);
+  });
   if (!settled) {
     if (!f.sliding && !f.failed && f.ordered && metrics_.Caching())
       settled_ = CurrentLayoutInputs();
@@ -180,18 +187,20 @@ void Tray::Lina() {
       settled_.reset();
   }
   Step([&] {
-    if (!f.sliding)
-      timer1_->SetEnabled(false);
-    else if (!timer1_->Enabled())
-      timer1_->SetEnabled(true);
+    // Enabling restarts the period: the next frame is 10 ms after this one,
+    // whatever asked for it.
+    timer1_->SetEnabled(f.sliding);
     slideStep_ = f.step;
   });
+  Step([&] { PaintKeyboardFocus(f.value); });
   Step([&] {
     surface_->SetAutoRedraw(false);
     pe1_->SetAutoRedraw(false);
     pe2_->SetAutoRedraw(false);
     surface_->Refresh();
   });
+  RecheckHotEntry();
+  AnnounceChanges();
 }
 
 void Tray::SyncRowLayouts() {
@@ -283,14 +292,19 @@ void Tray::DrawRow(Frame& f, std::int32_t e, const RowStyle& style) {
   const TreeItem& item = items[static_cast<std::size_t>(e)];
   const std::int32_t viewTop = drawing::CheckedSub(item.RowTop, f.value);
   marker_ = MarkerFor(look_.Kvadrat, item, f.value, f.halfIndent, f.available, marker_);
+  // Only the rows of a strip that lie in view can ever be seen again, so
+  // the strip boxes hold no more than those, whatever height a row has.
+  const std::int32_t stripTop = std::clamp(viewTop, 0, f.height);
+  const std::int32_t stripRows =
+      static_cast<std::int32_t>(std::clamp(static_cast<long long>(viewTop) + item.RowHeight, 0LL,
+                                           static_cast<long long>(f.height))) - stripTop;
   Step([&] {
-    // The strip boxes grow to the tallest row they have had to hold.
-    if (pe2_->ScaleHeight() < item.RowHeight || pe2_->ScaleWidth() != f.width) {
-      pe1_->Move(0, 0, f.width, std::max(item.RowHeight, pe1_->ScaleHeight()));
-      pe2_->Move(0, 0, f.width, std::max(item.RowHeight, pe2_->ScaleHeight()));
+    if (pe2_->ScaleHeight() < stripRows || pe2_->ScaleWidth() != f.width) {
+      pe1_->Move(0, 0, f.width, std::max(stripRows, pe1_->ScaleHeight()));
+      pe2_->Move(0, 0, f.width, std::max(stripRows, pe2_->ScaleHeight()));
     }
   });
-  Step([&] { pe1_->Cls(); });
+  Step([&] { ClearStrip(*pe1_, stripRows); });
 
   const drawing::PicturePtr& icon =
       !item.HasChildren ? look_.PicFileUp : (item.IsOpen ? look_.PicFolderOpen : look_.PicFolderUp);
@@ -321,17 +335,36 @@ void Tray::DrawRow(Frame& f, std::int32_t e, const RowStyle& style) {
   // The slide strip: the row above is drawn again over a sliding row, so the
   // sliding row seems to come out from under it; Pe2 keeps the strip of the
   // row drawn last.
+  // Pe2 keeps the strip's rows in view only, and the previous row is put
+  // back where its strip was taken: in the same repaint, at the same scroll
+  // position, where it lies on the surface now.
+  const auto keepStrip = [&] {
+    drawing::BitBlt(pe2_->Pixels(), 0, 0, f.width, stripRows, surface_->Pixels(), 0, stripTop);
+    stripTop_ = stripTop;
+    stripRows_ = stripRows;
+  };
   Step([&] {
     if (item.AnimState == 1 && visibleRows_.size() >= 3) {
       const TreeItem& previous = items[static_cast<std::size_t>(visibleRows_[visibleRows_.size() - 2])];
-      drawing::BitBlt(surface_->Pixels(), 0, drawing::CheckedSub(previous.RowTop, f.value), f.width,
-                      previous.RowHeight, pe2_->Pixels(), 0, 0);
-      drawing::BitBlt(pe2_->Pixels(), 0, 0, f.width, item.RowHeight, surface_->Pixels(), 0, viewTop);
+      const long long previousTop = static_cast<long long>(previous.RowTop) - f.value;
+      const long long from = std::max<long long>(previousTop, stripTop_);
+      const long long to = std::min<long long>(previousTop + previous.RowHeight, 0LL + stripTop_ + stripRows_);
+      if (from < to)
+        drawing::BitBlt(surface_->Pixels(), 0, static_cast<std::int32_t>(from), f.width,
+                        static_cast<std::int32_t>(to - from), pe2_->Pixels(), 0,
+                        static_cast<std::int32_t>(from - stripTop_));
+      keepStrip();
     } else if (item.AnimState == 2) {
-      pe2_->Cls();
-      drawing::BitBlt(pe2_->Pixels(), 0, 0, f.width, item.RowHeight, surface_->Pixels(), 0, viewTop);
+      ClearStrip(*pe2_, stripRows);
+      keepStrip();
     }
   });
+}
+
+void Tray::ClearStrip(drawing::Surface& box, std::int32_t rows) {
+  // What Cls does, over the rows a strip uses.
+  if (rows <= 0) return;
+  box.FilledBox(0, 0, box.ScaleWidth() - 1, rows - 1, box.BackColor());
 }
 
 void Tray::setMeFon(const drawing::PixelView& source, std::int32_t x, std::int32_t y, std::int32_t Prz) {

@@ -114,6 +114,13 @@ std::string FitItemText(std::string_view name, std::int32_t available, std::int3
 // The first n code points of a UTF-8 text (the whole text when n is larger).
 std::string_view LeadingCharacters(std::string_view text, std::int64_t n);
 
+// No row shows more of a name than this many code points: a row is at most
+// a screen wide, and no readable glyph is under 2 pixels. Names are
+// measured, shortened and printed from this part only, so a name of
+// megabytes costs a repaint no more than one that just overflows the row.
+inline constexpr std::int64_t kShownCharacters = 4096;
+inline std::string_view ShownPart(std::string_view name) { return LeadingCharacters(name, kShownCharacters); }
+
 // The rectangle a row's decoration uses, in view coordinates.
 struct MarkerRect {
   std::int32_t left = 0;

@@ -177,15 +177,16 @@ bool CopyInto(const fs::path& from, const fs::path& to, mode_t mode) {
 
 }  // namespace
 
-std::string ReadWholeFile(const fs::path& path) {
+std::string ReadWholeFile(const fs::path& path, bool followSymlink) {
   // Looked at before it is opened: opening a FIFO waits for a writer, and
   // opening some devices does something by itself.
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) throw IoError(Describe(path, "cannot be opened", errno));
+  if ((followSymlink ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st)) != 0)
+    throw IoError(Describe(path, "cannot be opened", errno));
   if (!S_ISREG(st.st_mode)) throw IoError(Describe(path, KindOf(st.st_mode) + ", not a regular file; it was not read", 0));
   // Non-blocking all the same: the name may be swapped between the look
   // and the open.
-  Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (followSymlink ? 0 : O_NOFOLLOW)));
   if (fd.get() < 0) throw IoError(Describe(path, "cannot be opened", errno));
   if (::fstat(fd.get(), &st) != 0) throw IoError(Describe(path, "cannot be examined", errno));
   if (!S_ISREG(st.st_mode)) throw IoError(Describe(path, KindOf(st.st_mode) + ", not a regular file; it was not read", 0));
@@ -209,6 +210,21 @@ std::string ReadWholeFile(const fs::path& path) {
     if (errno != EINTR && errno != EAGAIN) throw IoError(Describe(path, "cannot be read", errno));
   }
   return data;
+}
+
+void CheckReplaceable(const fs::path& path, bool followSymlink) {
+  struct stat st {};
+  if ((followSymlink ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st)) != 0) return;
+  if (!S_ISREG(st.st_mode))
+    throw IoError(Describe(path, KindOf(st.st_mode) + ", not a regular file; it was left as it is", 0));
+  const std::string howToAllow = "; it was left as it is. To allow the save, make the file writable (chmod u+w " +
+                                 path.string() + ")";
+  // Root passes every permission check, so the bits themselves say it: a
+  // file no one may write was protected on purpose, and renaming over it
+  // (which asks only the folder) would undo that.
+  if ((st.st_mode & 0222) == 0) throw IoError(path.string() + ": is write-protected (no one may write it)" + howToAllow);
+  if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
+    throw IoError(Describe(path, "is write-protected (this user may not write it)" + howToAllow, errno));
 }
 
 int RemoveStaleTemporaries(const fs::path& folder, const std::string& name) {
@@ -248,16 +264,10 @@ void ReplaceFile(const fs::path& requested, std::string_view bytes, const Replac
   const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
   const std::string name = path.filename().string();
 
+  // The link, when followed, is resolved already.
+  if (options.respectExisting) CheckReplaceable(path, false);
   struct stat old {};
   const bool exists = ::lstat(path.c_str(), &old) == 0;
-  if (exists && options.respectExisting) {
-    if (!S_ISREG(old.st_mode))
-      throw IoError(Describe(path, KindOf(old.st_mode) + ", not a regular file; it was left as it is", 0));
-    // Renaming asks only the folder; the file's own permissions say whether
-    // its owner meant it to be replaced.
-    if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
-      throw IoError(Describe(path, "may not be written (write-protected); it was left as it is", errno));
-  }
   mode_t mode = 0;
   if (options.mode >= 0)
     mode = static_cast<mode_t>(options.mode);
@@ -284,9 +294,33 @@ void ReplaceFile(const fs::path& requested, std::string_view bytes, const Replac
 fs::path KeepBeside(const fs::path& path, const std::string& suffix) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) throw IoError(Describe(path, "cannot be kept", errno));
-  for (int k = 1; k < 1000; ++k) {
+  constexpr int kNames = 1000;
+  const auto nameFor = [&](int k) {
     fs::path candidate = path;
     candidate += suffix + (k == 1 ? std::string() : "-" + std::to_string(k));
+    return candidate;
+  };
+  // A copy already kept is looked for first, so that keeping the same bytes
+  // again (a save that failed and was tried again) adds no file.
+  std::string bytes;
+  bool bytesRead = false;
+  for (int k = 1; k < kNames; ++k) {
+    const fs::path candidate = nameFor(k);
+    struct stat other {};
+    if (::lstat(candidate.c_str(), &other) != 0 || !S_ISREG(other.st_mode) || other.st_size != st.st_size) continue;
+    if (other.st_dev == st.st_dev && other.st_ino == st.st_ino) return candidate;
+    try {
+      if (!bytesRead) {
+        bytes = ReadWholeFile(path);
+        bytesRead = true;
+      }
+      if (ReadWholeFile(candidate, false) == bytes) return candidate;
+    } catch (const IoError&) {
+      // An unreadable candidate is no copy; a free name is taken below.
+    }
+  }
+  for (int k = 1; k < kNames; ++k) {
+    const fs::path candidate = nameFor(k);
     // A second name for the same bytes: nothing to copy, and the later
     // rename over the first name leaves this one with the old bytes.
     if (::linkat(AT_FDCWD, path.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) == 0) return candidate;

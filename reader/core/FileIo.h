@@ -16,16 +16,17 @@ struct IoError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// The bytes of a regular file (a symlink to one is followed). A FIFO, a
+// The bytes of a regular file (a symlink to one is followed unless
+// followSymlink is false, when a symlink at the name is refused). A FIFO, a
 // device, a socket or a folder is refused without being read or blocked
 // on, and no more than the size the file had when opened is read.
-std::string ReadWholeFile(const std::filesystem::path& path);
+std::string ReadWholeFile(const std::filesystem::path& path, bool followSymlink = true);
 
 struct ReplaceOptions {
   // Follow a symlink at the name and replace the file it points to.
   bool followSymlink = true;
-  // Refuse when an existing file at the name is not a regular file or its
-  // permissions forbid this user to write it.
+  // Refuse when an existing file at the name is not a regular file or is
+  // write-protected (CheckReplaceable).
   bool respectExisting = true;
   // Flush to disk before the rename and after it.
   bool durable = true;
@@ -43,13 +44,20 @@ struct ReplaceOptions {
 // this user whose process is gone are removed by the next replace.
 void ReplaceFile(const std::filesystem::path& path, std::string_view bytes, const ReplaceOptions& options = {});
 
+// Throws IoError when an existing file at the name may not be replaced: it
+// is not a regular file, no one has a write bit on it, or its permissions
+// forbid this user to write it (a symlink at the name is followed, or
+// refused as no regular file). A missing file passes.
+void CheckReplaceable(const std::filesystem::path& path, bool followSymlink = true);
+
 // Removes this user's temporaries for `name` in `folder` left by processes
 // that no longer run; returns how many were removed.
 int RemoveStaleTemporaries(const std::filesystem::path& folder, const std::string& name);
 
-// Keeps the file's current bytes under a new name beside it (`name` +
-// `suffix`, then `name` + `suffix` + "-2", "-3", ...; an existing file is
-// never overwritten) and returns that path.
+// Keeps the file's current bytes under a name beside it (`name` +
+// `suffix`, then `name` + `suffix` + "-2", "-3", ...) and returns that path.
+// When one of those files already holds exactly these bytes it is the copy
+// and nothing new is made; an existing file is never overwritten.
 std::filesystem::path KeepBeside(const std::filesystem::path& path, const std::string& suffix);
 
 namespace detail {

@@ -117,9 +117,7 @@ void SaveBook(const std::filesystem::path& path, const PageStore& store, std::fi
     if (!whole) {
       // The refusals of the replace come first: a book that may not be
       // replaced needs no copy.
-      if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
-        throw IoError(path.string() + ": may not be written (write-protected); it was left as it is: " +
-                      std::strerror(errno));
+      CheckReplaceable(path);
       std::filesystem::path copy = KeepBeside(path, kDamagedBookSuffix);
       if (kept) *kept = std::move(copy);
     }

@@ -49,12 +49,14 @@ std::string SerializeBook(const PageStore& store);
 PageStore LoadBook(const std::filesystem::path& path, BookReadReport* report = nullptr);
 
 // Replaces the file atomically (ReplaceFile): an interrupted or failed save
-// leaves the old book whole. A book whose permissions forbid this user to
-// write it, or that is no regular file, is refused and left as it is. An
+// leaves the old book whole. A write-protected book (CheckReplaceable: no
+// write bit for anyone, root included, or none for this user), or one that
+// is no regular file, is refused and left as it is. An
 // old book that does not read whole (damaged, or unreadable) is first kept
-// beside the new one as Data.dat.damaged (-2, -3, ... when taken), since
-// its slots past the damage exist nowhere else; *kept names that file and
-// is left empty otherwise. Throws IoError naming the file.
+// beside the new one as Data.dat.damaged (-2, -3, ... when taken; once only,
+// when a copy with the same bytes is there already), since its slots past
+// the damage exist nowhere else; *kept names that file and is left empty
+// otherwise. Throws IoError naming the file.
 void SaveBook(const std::filesystem::path& path, const PageStore& store, std::filesystem::path* kept = nullptr);
 
 // Suffix of the name under which a damaged book is kept.

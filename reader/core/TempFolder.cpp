@@ -25,9 +25,16 @@ std::filesystem::path TempFolderFrom(const char* runtimeDir, const char* tmpDir,
   const std::filesystem::path own = base / (std::string(ownName) + "-" + std::to_string(::geteuid()));
   if (::mkdir(own.c_str(), 0700) != 0 && errno != EEXIST)
     throw IoError(own.string() + ": cannot be created: " + std::strerror(errno));
-  if (!IsPrivateFolder(own))
-    throw IoError(own.string() + ": exists but is not a private folder of this user (owner, mode 0700, no symlink)");
-  return own;
+  if (IsPrivateFolder(own)) return own;
+  // The fixed name is taken by someone else (another user's folder, a wrong
+  // mode, a symlink, a file). It is left alone, and a fresh folder with an
+  // unguessable name takes its place: mkdtemp makes it 0700 and ours, so no
+  // one can have put anything there in advance.
+  std::string pattern = own.string() + ".XXXXXX";
+  if (::mkdtemp(pattern.data()) == nullptr)
+    throw IoError(own.string() + ": is not a private folder of this user, and no folder of our own could be made "
+                  "beside it: " + std::strerror(errno));
+  return pattern;
 }
 
 std::filesystem::path TempFolder() {

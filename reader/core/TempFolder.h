@@ -11,9 +11,11 @@
 namespace reader {
 
 // $XDG_RUNTIME_DIR when it is set, owned by the user and mode 0700;
-// otherwise a folder of our own, mode 0700, under $TMPDIR or /tmp, reused
-// only when it is owned by the user, mode 0700 and not a symlink. Throws
-// IoError when no such folder can be had.
+// otherwise a folder of our own, mode 0700, under $TMPDIR or /tmp: the fixed
+// name ownName-<uid>, reused only when it is owned by the user, mode 0700
+// and not a symlink; when that name is taken by anything else, a fresh
+// folder ownName-<uid>.XXXXXX made by mkdtemp. Throws IoError when no such
+// folder can be had.
 std::filesystem::path TempFolder();
 
 // Same rules with explicit inputs, for tests.

@@ -91,6 +91,30 @@ std::uint32_t NextFolded(std::string_view s, std::size_t& i) {
   return cp;
 }
 
+// True when the path lies inside the folder; both are canonical.
+bool Inside(const fs::path& path, const fs::path& folder) {
+  auto part = path.begin();
+  for (const fs::path& step : folder) {
+    if (step.empty()) continue;  // a trailing separator
+    if (part == path.end() || *part != step) return false;
+    ++part;
+  }
+  return part != path.end();
+}
+
+// What stands at a name, for a message: "is a folder", "is a device", ...
+std::string KindOf(const fs::file_status& status) {
+  switch (status.type()) {
+    case fs::file_type::directory: return "is a folder";
+    case fs::file_type::fifo: return "is a named pipe (FIFO)";
+    case fs::file_type::block:
+    case fs::file_type::character: return "is a device";
+    case fs::file_type::socket: return "is a socket";
+    case fs::file_type::not_found: return "does not exist";
+    default: return "is a special file";
+  }
+}
+
 }  // namespace
 
 fs::path OutlinePath(const fs::path& appFolder) { return appFolder / "Data" / "names.txt"; }
@@ -132,46 +156,131 @@ bool PageNameLess(std::string_view a, std::string_view b) {
   return a < b;
 }
 
-std::vector<std::string> ListPageFolder(const fs::path& folder, bool* found) {
-  std::vector<std::string> names;
+PageFolderScan ScanPageFolder(const fs::path& folder) {
+  PageFolderScan scan;
   std::error_code ec;
-  const bool isFolder = fs::is_directory(folder, ec);
-  if (found) *found = isFolder;
-  if (!isFolder) return names;
+  scan.found = fs::is_directory(folder, ec);
+  if (!scan.found) return scan;
+  fs::path absolute = fs::absolute(folder, ec).lexically_normal();
+  if (!absolute.has_filename()) absolute = absolute.parent_path();
+  const fs::path bookFolder = fs::canonical(absolute.parent_path(), ec);
+  if (ec) throw IoError(absolute.parent_path().string() + ": cannot be examined: " + ec.message());
+
+  struct Page {
+    std::string name;
+    fs::path source;
+  };
+  std::vector<Page> pages;
+  std::vector<PageFailure> refused;
+  std::vector<PageFailure> leftOut;
   fs::directory_iterator it(folder, ec);
   if (ec) throw IoError(folder.string() + ": cannot be listed: " + ec.message());
   for (const fs::directory_iterator end; it != end;) {
     const std::string name = it->path().filename().string();
-    std::error_code typeError;
-    // A broken link or an entry that vanished is no page file.
-    if (!name.empty() && name.front() != '.' && it->is_regular_file(typeError)) names.push_back(name);
+    const fs::path entry = folder / name;
+    std::error_code entryError;
+    const fs::file_status own = it->symlink_status(entryError);
+    // Hidden names are no page files, nor is an entry that vanished.
+    const bool skipped = name.empty() || name.front() == '.' || entryError;
+    if (skipped) {
+      // Nothing to pack or to report.
+    } else if (fs::is_symlink(own)) {
+      // Packing follows no link out of the book: a page folder unpacked
+      // from someone else's archive could point at any file of the author's.
+      std::string link = entry.string() + ": a symbolic link to " + fs::read_symlink(entry, entryError).string();
+      const fs::path real = fs::canonical(entry, entryError);
+      if (entryError) {
+        refused.push_back({name, link + ", which does not exist; it was not packed"});
+      } else {
+        if (real != fs::read_symlink(entry, entryError)) link += " (" + real.string() + ")";
+        const fs::file_status target = fs::status(real, entryError);
+        if (!fs::is_regular_file(target))
+          refused.push_back({name, link + ", which " + KindOf(target) + ", not a regular file; it was not packed"});
+        else if (!Inside(real, bookFolder))
+          refused.push_back({name, link + ", outside the book's folder " + bookFolder.string() + "; it was not packed"});
+        else
+          pages.push_back({name, real});
+      }
+    } else if (fs::is_regular_file(own)) {
+      const fs::path real = fs::canonical(entry, entryError);
+      if (entryError) {
+        // Vanished since it was listed.
+      } else if (!Inside(real, bookFolder)) {
+        // The page folder itself leads out of the book.
+        refused.push_back({name, entry.string() + ": lies in " + real.parent_path().string() +
+                                     ", outside the book's folder " + bookFolder.string() + "; it was not packed"});
+      } else {
+        pages.push_back({name, entry});
+      }
+    } else {
+      leftOut.push_back({name, entry.string() + ": " + KindOf(own) + ", not a regular file; it is no page and was left out"});
+    }
     it.increment(ec);
     if (ec) throw IoError(folder.string() + ": cannot be listed: " + ec.message());
   }
-  std::sort(names.begin(), names.end(),
-            [](const std::string& x, const std::string& y) { return PageNameLess(x, y); });
-  return names;
+  std::sort(pages.begin(), pages.end(), [](const Page& x, const Page& y) { return PageNameLess(x.name, y.name); });
+  const auto byName = [](const PageFailure& x, const PageFailure& y) { return PageNameLess(x.file, y.file); };
+  std::sort(refused.begin(), refused.end(), byName);
+  std::sort(leftOut.begin(), leftOut.end(), byName);
+  for (Page& page : pages) {
+    scan.pages.push_back(std::move(page.name));
+    scan.sources.push_back(std::move(page.source));
+  }
+  scan.refused = std::move(refused);
+  scan.leftOut = std::move(leftOut);
+  return scan;
 }
+
+std::vector<std::string> ListPageFolder(const fs::path& folder, bool* found) {
+  PageFolderScan scan = ScanPageFolder(folder);
+  if (found) *found = scan.found;
+  return std::move(scan.pages);
+}
+
+namespace {
+
+std::string RefusalText(const std::vector<PageFailure>& refused) {
+  std::string text =
+      "the page folder holds files that may not be packed (put the page file itself in place of each link, or "
+      "remove it):";
+  for (const PageFailure& failure : refused) text += "\n" + failure.reason;
+  return text;
+}
+
+}  // namespace
+
+RefusedPageFiles::RefusedPageFiles(std::vector<PageFailure> refusedFiles)
+    : IoError(RefusalText(refusedFiles)), refused(std::move(refusedFiles)) {}
 
 PackReport PackPageFolder(const fs::path& folder, PageStore& store) {
   PackReport report;
-  report.files = ListPageFolder(folder, &report.folderFound);
+  PageFolderScan scan = ScanPageFolder(folder);
+  report.folderFound = scan.found;
+  report.leftOut = std::move(scan.leftOut);
+  if (!scan.refused.empty()) throw RefusedPageFiles(std::move(scan.refused));
+  report.files = scan.pages;
   for (std::size_t i = 0; i < report.files.size(); ++i) {
     const std::string& name = report.files[i];
     const auto slot = static_cast<int>(i) + 1;
-    std::string bytes;
     try {
-      bytes = ReadWholeFile(folder / name);
-    } catch (const IoError& error) {
-      report.failed.push_back({name, error.what()});
-      if (slot > kLastSlot) report.ignored.push_back(name);
-      continue;
+      std::string bytes;
+      try {
+        // Not followed: the scan resolved every link it accepted, and a
+        // link put in a page's place since then is refused.
+        bytes = ReadWholeFile(scan.sources[i], false);
+      } catch (const IoError& error) {
+        report.failed.push_back({name, error.what()});
+        if (slot > kLastSlot) report.ignored.push_back(name);
+        continue;
+      }
+      if (slot > kLastSlot) {
+        report.ignored.push_back(name);
+        continue;
+      }
+      store.SetSlot(slot, BytesToBase64(bytes));
+    } catch (const std::bad_alloc&) {
+      throw PageOutOfMemory((folder / name).string());
     }
-    if (slot > kLastSlot) {
-      report.ignored.push_back(name);
-      continue;
-    }
-    store.SetSlot(slot, BytesToBase64(bytes));
     ++report.slotsStored;
     if (slot == kContentsSlot) report.contentsReplaced = true;
   }

@@ -51,14 +51,11 @@ constexpr std::string_view kHelp =
     "                 inflection, \"quoted words\" as a phrase; at most N hits\n"
     "                 (default 20); exit 0 with hits, 1 with none\n"
     "  --help         show this text\n"
-    "\n"
-    "A slot that decodes as Base64 counts as a page even when it would also\n"
-    "parse as a contents list: any Base64 text is a valid list of top-level\n"
-    "entries, while a real contents list (NULs, blanks, hyphens) never decodes.\n"
+    "  --version      show the program's name and version\n"
     "\n"
     "Exit status: 0 success, 1 problems found (build: the book was saved but\n"
-    "some input was missing, unreadable or ignored; search: nothing found),\n"
-    "2 usage or I/O error.\n";
+    "some input was missing, unreadable or ignored; or a page link was refused\n"
+    "and the book was not saved; search: nothing found), 2 usage or I/O error.\n";
 
 // What the tool is doing, for the message when memory runs out: the file
 // and the step, so the author knows which input is too large.
@@ -126,7 +123,18 @@ int Build(const fs::path& dir) {
   }
 
   Doing("packing the page folder " + Quote(reader::PageFolderPath(dir)) + " into " + Quote(reader::BookPath(dir)));
-  const reader::PackReport report = reader::RunPageFolderPass(dir, store);
+  reader::PackReport report;
+  try {
+    report = reader::RunPageFolderPass(dir, store);
+  } catch (const reader::RefusedPageFiles& refusal) {
+    for (const reader::PageFailure& failure : refusal.refused) std::cerr << failure.reason << '\n';
+    std::cerr << Quote(reader::BookPath(dir)) << ": not saved; put the page file itself in place of each link "
+              << "above, or remove it\n";
+    return kProblems;
+  } catch (const reader::PageOutOfMemory& error) {
+    Doing("reading the page file " + error.file);
+    throw;
+  }
   if (!report.keptBook.empty()) {
     std::cerr << Quote(reader::BookPath(dir)) << ": the old book did not read whole and was kept as "
               << Quote(report.keptBook) << "\n";
@@ -138,6 +146,10 @@ int Build(const fs::path& dir) {
   }
   for (const reader::PageFailure& failure : report.failed) {
     std::cerr << failure.reason << "; its slot keeps what it held\n";
+    problems = true;
+  }
+  for (const reader::PageFailure& entry : report.leftOut) {
+    std::cerr << entry.reason << '\n';
     problems = true;
   }
   for (const std::string& name : report.ignored) {
@@ -368,6 +380,14 @@ OutlineSummary CheckOutline(const fs::path& file, Problems& problems) {
       problems.Report(file, number, "byte 0x98 is not a Windows-1251 character");
     if (line.find('\n') != std::string_view::npos || line.find('\r') != std::string_view::npos)
       problems.Report(file, number, "a lone CR or LF; every line must end with CR LF");
+    // The contents list separates its fields with NUL: one in the title or
+    // the text moves the page number into another field, and the entry
+    // opens the wrong page. Text after a second TAB is dropped, NULs too.
+    if (const std::size_t tab = line.find('\t');
+        line.substr(0, tab == std::string_view::npos ? tab : line.find('\t', tab + 1)).find('\0') !=
+        std::string_view::npos)
+      problems.Report(file, number, "a NUL byte in the title or the text; the entry's fields would shift and it "
+                                    "would open the wrong page");
     const std::size_t backticks = static_cast<std::size_t>(std::count(line.begin(), line.end(), '`'));
     const std::size_t tabs = static_cast<std::size_t>(std::count(line.begin(), line.end(), '\t'));
     if (backticks > 0) {
@@ -413,19 +433,28 @@ int Check(const fs::path& dir) {
   const OutlineSummary outline = CheckOutline(reader::OutlinePath(dir), problems);
 
   const fs::path pages = reader::PageFolderPath(dir);
-  bool folderFound = true;
-  std::vector<std::string> files;
+  reader::PageFolderScan scan;
   try {
-    files = reader::ListPageFolder(pages, &folderFound);
+    scan = reader::ScanPageFolder(pages);
   } catch (const reader::IoError& error) {
     ++problems.count;
     std::cout << error.what() << '\n';
   }
+  const bool folderFound = scan.found;
+  const std::vector<std::string>& files = scan.pages;
   if (!folderFound) problems.Report(pages, 0, "missing; the book would have no pages");
-  for (const std::string& name : files) {
+  // Every entry build would not pack as it stands: refused links stop the
+  // build, other entries are left out.
+  for (const auto* failures : {&scan.refused, &scan.leftOut}) {
+    for (const reader::PageFailure& failure : *failures) {
+      ++problems.count;
+      std::cout << failure.reason << '\n';
+    }
+  }
+  for (std::size_t i = 0; i < files.size(); ++i) {
     try {
-      Doing("reading the page file " + Quote(pages / name));
-      (void)reader::ReadWholeFile(pages / name);
+      Doing("reading the page file " + Quote(pages / files[i]));
+      (void)reader::ReadWholeFile(scan.sources[i], false);
     } catch (const reader::IoError& error) {
       ++problems.count;
       std::cout << error.what() << '\n';
@@ -470,13 +499,23 @@ int Check(const fs::path& dir) {
   return kOk;
 }
 
-int Run(int argc, char** argv) {
-  if (argc < 2) return Usage("missing command");
-  const std::string_view command = argv[1];
-  if (command == "--help" || command == "-h" || command == "help") {
+// --help and --version, answered before any command runs.
+std::optional<int> AnswerOption(std::string_view option) {
+  if (option == "--help" || option == "-h" || option == "help") {
     std::cout << kHelp;
     return kOk;
   }
+  if (option == "--version") {
+    std::cout << "bookpack " << READER_VERSION << '\n';
+    return kOk;
+  }
+  return std::nullopt;
+}
+
+int Run(int argc, char** argv) {
+  if (argc < 2) return Usage("missing command");
+  const std::string_view command = argv[1];
+  if (const auto answered = AnswerOption(command)) return *answered;
   const auto expect = [&](int operands) { return argc == 2 + operands; };
   if (command == "search") return bookpack::SearchCommand(argc - 1, argv + 1);
   if (command == "build" && expect(1)) return Build(argv[2]);

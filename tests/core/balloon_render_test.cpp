@@ -210,12 +210,26 @@ TEST(BalloonCorners, RegionPixels) {
       }
     }
   }
-  // An ellipse larger than the balloon is limited to its size: 4 rows high,
-  // its middle rows lose one pixel on each side.
-  const drawing::Region limited = balloon::RoundedCornerRegion(6, 4, 100);
-  EXPECT_FALSE(limited.Contains(0, 1));
-  EXPECT_TRUE(limited.Contains(1, 1));
-  EXPECT_TRUE(limited.Contains(4, 2));
+  // However large the ellipse, the middle of every edge belongs to the
+  // window: the middle row (two for an even height) is whole and every row
+  // keeps its middle column.
+  const struct {
+    int width, height;
+    std::int32_t ellipse;
+    std::vector<std::pair<int, int>> in, out;
+  } large[] = {
+      {111, 50, 50, {{0, 24}, {0, 25}, {110, 24}, {110, 25}, {55, 0}, {55, 49}}, {{0, 23}, {0, 26}, {24, 0}}},
+      {111, 50, 51, {{0, 24}, {110, 25}, {55, 0}}, {{0, 23}, {110, 26}}},
+      {111, 51, 51, {{0, 25}, {110, 25}, {55, 0}, {55, 50}}, {{0, 24}, {0, 26}}},
+      {6, 4, 100, {{0, 1}, {5, 2}, {2, 0}, {3, 0}, {2, 3}}, {{1, 0}, {4, 0}, {1, 3}}},
+      {7, 7, 100, {{0, 3}, {6, 3}, {3, 0}, {3, 6}}, {{2, 0}, {4, 0}, {0, 2}}},
+  };
+  for (const auto& c : large) {
+    SCOPED_TRACE(testing::Message() << c.width << " x " << c.height << ", ellipse " << c.ellipse);
+    const drawing::Region r = balloon::RoundedCornerRegion(c.width, c.height, c.ellipse);
+    for (const auto& [x, y] : c.in) EXPECT_TRUE(r.Contains(x, y)) << x << "," << y;
+    for (const auto& [x, y] : c.out) EXPECT_FALSE(r.Contains(x, y)) << x << "," << y;
+  }
 }
 
 TEST_F(BalloonRender, ShadowIsKeptForEveryLaterBalloon) {
@@ -241,6 +255,40 @@ TEST_F(BalloonRender, AFailedBuildLeavesNothingBehind) {
   EXPECT_EQ(balloon.BalloonWindow(), nullptr);
   EXPECT_FALSE(Timer1().Enabled());
   EXPECT_EQ(host.ChildrenOf(&face).size(), 2u);
+}
+
+TEST(BalloonActive, FalseWheneverNoBalloonIsPendingOrShown) {
+  // What stood before the failed build: a shown balloon, a pending one
+  // whose first tick has run, one whose tick runs while the old window goes.
+  struct Case {
+    const char* what;
+    bool delay;
+    int ticksBefore;
+    bool tickWhileGoing;
+  };
+  for (const Case& c : {Case{"shown", false, 0, false}, Case{"pending", true, 1, false},
+                        Case{"tick while the old one goes", true, 0, true}}) {
+    SCOPED_TRACE(c.what);
+    fakes::FakeHost host;
+    fakes::RecordingSite record{host};
+    FakeSurface face;
+    PodskazV balloon{face, record.site};
+    balloon.SetZadergka(c.delay);
+    balloon.SetZadergkaTime(10);
+    balloon.SetCaption("Глава 1");
+    balloon.Risuy();
+    host.Clock().Advance(10 * c.ticksBefore);
+    if (c.tickWhileGoing) host.onDoEvents = [&host] { host.Clock().Advance(10); };
+    balloon.SetTextOtstup(1 << 30);  // margins too large to build
+    EXPECT_THROW(balloon.Risuy(), drawing::OverflowError);
+    EXPECT_EQ(balloon.BalloonWindow(), nullptr);
+    EXPECT_FALSE(balloon.Active());
+    balloon.SetTextOtstup(0);
+    balloon.Risuy();
+    EXPECT_EQ(balloon.Active(), !c.delay);
+    balloon.Minus();
+    EXPECT_FALSE(balloon.Active());
+  }
 }
 
 TEST(BalloonBlend, CornersLargerThanHalfTheBalloon) {

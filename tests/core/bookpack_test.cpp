@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -254,16 +255,97 @@ TEST(BookpackCli, OddFilesAreRefusedWithoutBlocking) {
 }
 
 TEST(BookpackCli, OutOfMemoryNamesTheFileAndTheStep) {
+  // One sparse file of 1 GiB (costs no disk) read under a 200 MB limit: as
+  // the book file, and as one page of a build, whose old book stays.
   ScratchFolder dir;
-  const fs::path big = dir.Path() / "big.dat";
-  WriteFile(big, "");
-  fs::resize_file(big, std::uintmax_t{1} << 30);  // sparse: costs no disk
+  MakeAppFolder(dir.Path());
+  const fs::path bigBook = dir.Path() / "big.dat";
+  const fs::path bigPage = reader::PageFolderPath(dir.Path()) / "b2.html";
+  for (const fs::path& big : {bigBook, bigPage}) {
+    WriteFile(big, "");
+    fs::resize_file(big, std::uintmax_t{1} << 30);
+  }
+  const std::string oldBook = ReadFile(reader::BookPath(dir.Path()));
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+  } cases[] = {
+      {{"list", bigBook.string()}, "out of memory while reading the book file " + bigBook.string()},
+      {{"build", dir.Path().string()}, "out of memory while reading the page file " + bigPage.string()},
+  };
   BookpackRun run;
   run.prefix = "ulimit -v 200000;";
-  const Result result = run({"list", big.string()});
-  EXPECT_EQ(result.exit, 2);
-  EXPECT_NE(result.err.find("out of memory while reading the book file " + big.string()), std::string::npos)
-      << result.err;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[0]);
+    const Result result = run(c.args);
+    EXPECT_EQ(result.exit, 2);
+    EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+    EXPECT_EQ(ReadFile(reader::BookPath(dir.Path())), oldBook);
+  }
+}
+
+TEST(BookpackCli, PageFolderEntriesBuildCannotPackAsTheyStand) {
+  // Each row puts one entry into the page folder of a clean book. A link
+  // is packed only when it reaches a regular file inside the book's folder;
+  // any other link fails the build, which then leaves the book as it was.
+  // A FIFO is no page: left out, said so, and nothing waits on it.
+  ScratchFolder outside;
+  const fs::path secret = outside.Path() / "secret.txt";
+  WriteFile(secret, "the author's private file");
+  WriteFile(outside.Path() / "pages" / "x.html", "<p>elsewhere</p>");
+  struct Case {
+    const char* name;
+    std::function<void(const fs::path& dir)> plant;
+    int exit;              // of build and of check
+    bool bookReplaced;
+    std::string message;   // in what both print; "" for a clean run
+  } cases[] = {
+      {"link outside the book", [&](const fs::path& dir) { fs::create_symlink(secret, dir / "Lor2" / "d.html"); },
+       1, false, "Lor2/d.html: a symbolic link to " + secret.string() + ", outside the book's folder"},
+      {"link inside the book",
+       [](const fs::path& dir) {
+         WriteFile(dir / "Data" / "shared.html", "<p>shared</p>");
+         fs::remove(dir / "Lor2" / "c.html");
+         fs::create_symlink("../Data/shared.html", dir / "Lor2" / "c.html");
+       },
+       0, true, ""},
+      {"link to a device", [](const fs::path& dir) { fs::create_symlink("/dev/zero", dir / "Lor2" / "d.html"); }, 1,
+       false, "Lor2/d.html: a symbolic link to /dev/zero, which is a device, not a regular file"},
+      {"page folder leading out of the book",
+       [&](const fs::path& dir) {
+         fs::remove_all(dir / "Lor2");
+         fs::create_directory_symlink(outside.Path() / "pages", dir / "Lor2");
+       },
+       1, false, "Lor2/x.html: lies in " + (outside.Path() / "pages").string() + ", outside the book's folder"},
+      {"FIFO", [](const fs::path& dir) { ASSERT_EQ(::mkfifo((dir / "Lor2" / "d.html").c_str(), 0600), 0); }, 1, true,
+       "Lor2/d.html: is a named pipe (FIFO), not a regular file; it is no page and was left out"},
+  };
+  BookpackRun run;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchFolder dir;
+    MakeAppFolder(dir.Path());
+    c.plant(dir.Path());
+    const std::string oldBook = ReadFile(reader::BookPath(dir.Path()));
+
+    const Result check = run({"check", dir.Path().string()});
+    EXPECT_EQ(check.exit, c.exit) << check.out;
+    EXPECT_NE(check.out.find(c.message), std::string::npos) << check.out;
+
+    const Result build = run({"build", dir.Path().string()});
+    EXPECT_EQ(build.exit, c.exit) << build.err;
+    EXPECT_NE(build.err.find(c.message), std::string::npos) << build.err;
+    const std::string book = ReadFile(reader::BookPath(dir.Path()));
+    if (!c.bookReplaced) {
+      EXPECT_EQ(book, oldBook);
+      EXPECT_NE(build.err.find("Data.dat: not saved"), std::string::npos) << build.err;
+      continue;
+    }
+    const reader::PageStore saved = reader::ParseBook(book);
+    EXPECT_EQ(reader::Base64ToBytes(saved.Slot(1)), "<p>first</p>");
+    EXPECT_EQ(reader::Base64ToBytes(saved.Slot(3)), ReadFile(dir.Path() / "Lor2" / "c.html"));
+    EXPECT_EQ(saved.Slot(4), "") << "an entry left out takes no slot";
+  }
 }
 
 TEST_F(BookpackBookFile, ListShowsEverySlotWithItsKind) {
@@ -350,14 +432,20 @@ TEST_F(BookpackCheck, CleanFolderPasses) {
 }
 
 TEST_F(BookpackCheck, OutlineProblemsNameFileAndLine) {
-  // Line 2 has no TAB, line 3 holds 0x98, line 5 sits two levels below line 4.
-  Outline("Part\t\r\n`One\r\n`Tw\x98o\tb.html\r\nOther\t\r\n``Deep\tc.html\r\n");
+  // Line 2 has no TAB, line 3 holds 0x98, line 4 a NUL in its title (which
+  // would shift its page number out of place; the NUL after line 1's second
+  // TAB is dropped with that text), line 5 sits two levels below line 4.
+  Outline(Bytes("Part\t\tgone\0\r\n`One\r\n`Tw\x98o\tb.html\r\nOth\0er\t\r\n``Deep\tc.html\r\n"));
   const Result result = Check();
   EXPECT_EQ(result.exit, 1);
   const std::string names = reader::OutlinePath(dir_.Path()).string();
   EXPECT_NE(result.out.find(names + ":2: no TAB"), std::string::npos) << result.out;
   EXPECT_NE(result.out.find(names + ":3: byte 0x98"), std::string::npos) << result.out;
   EXPECT_NE(result.out.find(names + ":5: two or more levels deeper"), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find(names + ":4: a NUL byte in the title or the text; the entry's fields would shift"),
+            std::string::npos)
+      << result.out;
+  EXPECT_EQ(result.out.find(names + ":1: a NUL"), std::string::npos) << result.out;
   EXPECT_EQ(result.out.find("page files but"), std::string::npos) << "3 entries for 3 files: " << result.out;
 }
 
@@ -391,18 +479,25 @@ TEST_F(BookpackCheck, PageFolderProblems) {
 }
 
 TEST_F(BookpackCheck, UnreadablePageFile) {
-  if (!fs::exists("/proc/self/mem")) GTEST_SKIP() << "no /proc/self/mem to make an unreadable file";
-  fs::remove(reader::PageFolderPath(dir_.Path()) / "c.html");
-  fs::create_symlink("/proc/self/mem", reader::PageFolderPath(dir_.Path()) / "c.html");
+  // Mode 0000; root reads any file, so as root the tool runs as nobody, in
+  // a folder it may write.
+  const fs::path page = reader::PageFolderPath(dir_.Path()) / "c.html";
+  fs::permissions(page, fs::perms::none);
+  if (::geteuid() == 0) {
+    fs::permissions(dir_.Path(), fs::perms::all);
+    fs::permissions(reader::BookPath(dir_.Path()), fs::perms::all);
+    run_.prefix = "setpriv --reuid=65534 --regid=65534 --clear-groups";
+  }
   const Result result = Check();
   EXPECT_EQ(result.exit, 1);
-  EXPECT_NE(result.out.find("c.html: cannot be read"), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find("c.html: cannot be opened"), std::string::npos) << result.out;
 
   // build stores the readable pages, keeps the old slot 3 and says which file failed.
   const Result build = run_({"build", dir_.Path().string()});
   EXPECT_EQ(build.exit, 1);
-  EXPECT_NE(build.err.find("c.html: cannot be read"), std::string::npos) << build.err;
+  EXPECT_NE(build.err.find("c.html: cannot be opened"), std::string::npos) << build.err;
   EXPECT_EQ(reader::LoadBook(reader::BookPath(dir_.Path())).Slot(3), "");
+  EXPECT_EQ(reader::Base64ToBytes(reader::LoadBook(reader::BookPath(dir_.Path())).Slot(1)), "<p>first</p>");
 }
 
 TEST(BookpackSampleBook, ChecksCleanAndPacks) {

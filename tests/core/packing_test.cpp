@@ -30,14 +30,29 @@ void WriteFile(const fs::path& path, const std::string& bytes) {
   ASSERT_TRUE(out.good()) << path;
 }
 
-// A page file that opens but fails on read, even for root: reading our own
-// address space at offset 0 gives an I/O error.
-bool MakeUnreadableFile(const fs::path& path) {
-  if (!fs::exists("/proc/self/mem")) return false;
-  fs::create_directories(path.parent_path());
-  fs::create_symlink("/proc/self/mem", path);
-  return true;
-}
+// A page file this process cannot read: mode 0000, and while it lives the
+// process reads as nobody when it runs as root (root reads any file). The
+// scratch folder is opened to nobody for that.
+class UnreadableFile {
+ public:
+  UnreadableFile(const fs::path& scratch, const fs::path& path) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path) << "secret";
+    fs::permissions(path, fs::perms::none);
+    if (::geteuid() != 0) return;
+    fs::permissions(scratch, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec |
+                                 fs::perms::group_read | fs::perms::others_read);
+    dropped_ = ::setegid(65534) == 0 && ::seteuid(65534) == 0;
+  }
+  ~UnreadableFile() {
+    if (dropped_ && (::seteuid(0) != 0 || ::setegid(0) != 0)) std::abort();
+  }
+  UnreadableFile(const UnreadableFile&) = delete;
+  UnreadableFile& operator=(const UnreadableFile&) = delete;
+
+ private:
+  bool dropped_ = false;
+};
 
 reader::PageStore StoreWithMarks() {
   reader::PageStore store;
@@ -218,10 +233,13 @@ TEST(PackingPageFolderPass, UnreadableFileKeepsItsSlotAndIsReported) {
   ScratchFolder dir;
   const fs::path lor2 = dir.Path() / "Lor2";
   WriteFile(lor2 / "01.html", "first");
-  if (!MakeUnreadableFile(lor2 / "02.html")) GTEST_SKIP() << "no /proc/self/mem to make an unreadable file";
   WriteFile(lor2 / "03.html", "third");
   reader::PageStore store = StoreWithMarks();
-  const reader::PackReport report = reader::PackPageFolder(lor2, store);
+  reader::PackReport report;
+  {
+    const UnreadableFile unreadable(dir.Path(), lor2 / "02.html");
+    report = reader::PackPageFolder(lor2, store);
+  }
   EXPECT_EQ(store.Slot(1), reader::BytesToBase64("first"));
   EXPECT_EQ(store.Slot(2), "old slot 2") << "the failed file must not take the previous file's page";
   EXPECT_EQ(store.Slot(3), reader::BytesToBase64("third"));

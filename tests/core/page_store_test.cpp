@@ -439,6 +439,8 @@ TEST(BookFileSave, ABookThatDoesNotReadWholeIsKeptBesideTheNewOne) {
   } cases[] = {
       {DamagedBookBytes(), "Data.dat.damaged"},
       {DamagedBookBytes() + "x", "Data.dat.damaged-2"},  // the first name is taken
+      {DamagedBookBytes(), "Data.dat.damaged"},          // the same bytes again: kept once
+      {DamagedBookBytes() + "x", "Data.dat.damaged-2"},
       {reader::SerializeBook(store), ""},                // a whole book is simply replaced
       {"", ""},                                          // so is an empty one
   };
@@ -457,16 +459,30 @@ TEST(BookFileSave, ABookThatDoesNotReadWholeIsKeptBesideTheNewOne) {
 }
 
 TEST(BookFileSave, AWriteProtectedBookIsRefusedAndLeftAsItIs) {
-  // As root the save runs in a child that has become nobody, the owner of
-  // the folder (so the folder itself allows the rename).
+  // A book without write permission for this user, saved by nobody (as
+  // root: in a child that has become nobody, the owner of the folder, so the
+  // folder itself allows the rename), and a book without any write bit,
+  // saved by root too, who passes every permission check.
   constexpr uid_t kNobody = 65534;
   const bool root = ::geteuid() == 0;
-  for (const std::string& old : {reader::SerializeBook(FilledStore(12, 50)), DamagedBookBytes()}) {
+  struct Case {
+    std::string old;
+    mode_t mode;
+    bool asNobody;
+    const char* message;
+  } cases[] = {
+      {reader::SerializeBook(FilledStore(12, 50)), 0444, true, "write-protected"},
+      {DamagedBookBytes(), 0444, true, "write-protected"},
+      {reader::SerializeBook(FilledStore(12, 50)), 0444, false, "make the file writable"},
+      {DamagedBookBytes(), 0440, false, "write-protected (no one may write it)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.mode) + (c.asNobody ? " as nobody" : " as this user"));
     ScratchFolder dir;
     const fs::path book = dir.Path() / "Data.dat";
-    WriteRaw(book, old);
-    ASSERT_EQ(::chmod(book.c_str(), 0444), 0);
-    if (root) {
+    WriteRaw(book, c.old);
+    ASSERT_EQ(::chmod(book.c_str(), c.mode), 0);
+    if (root && c.asNobody) {
       ASSERT_EQ(::chmod(dir.Path().c_str(), 0755), 0);
       ASSERT_EQ(::chown(dir.Path().c_str(), kNobody, kNobody), 0);
       ASSERT_EQ(::chown(book.c_str(), kNobody, kNobody), 0);
@@ -474,14 +490,13 @@ TEST(BookFileSave, AWriteProtectedBookIsRefusedAndLeftAsItIs) {
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-      if (root && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) ::_exit(3);
+      if (root && c.asNobody && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) ::_exit(3);
       try {
         reader::SaveBook(book, FilledStore(13, 50));
         ::_exit(1);
       } catch (const IoError& e) {
         const std::string message = e.what();
-        ::_exit(message.find(book.string()) != std::string::npos &&
-                        message.find("write-protected") != std::string::npos
+        ::_exit(message.find(book.string()) != std::string::npos && message.find(c.message) != std::string::npos
                     ? 0
                     : 2);
       }
@@ -489,7 +504,7 @@ TEST(BookFileSave, AWriteProtectedBookIsRefusedAndLeftAsItIs) {
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
-    EXPECT_EQ(reader::ReadWholeFile(book), old);
+    EXPECT_EQ(reader::ReadWholeFile(book), c.old);
     EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"Data.dat"});
   }
 }

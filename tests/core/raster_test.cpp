@@ -11,6 +11,7 @@
 #include "drawing/Colour.h"
 #include "drawing/GradientRect.h"
 #include "drawing/Image.h"
+#include "drawing/Primitives.h"
 #include "drawing/RasterOps.h"
 
 namespace {
@@ -30,6 +31,72 @@ Image Numbered(int w, int h) {
 int Red(std::uint32_t p) { return (p >> 16) & 0xFF; }
 int Green(std::uint32_t p) { return (p >> 8) & 0xFF; }
 int Blue(std::uint32_t p) { return p & 0xFF; }
+
+// ------------------------------------------- buffers of a high-density screen
+
+// A buffer of ratio device pixels per logical pixel, logical size w x h.
+Image Dense(int w, int h, double ratio, std::uint32_t fill = kPaper) {
+  Image img(static_cast<int>(drawing::DeviceEdge(w, ratio)), static_cast<int>(drawing::DeviceEdge(h, ratio)), fill);
+  img.SetRatio(ratio);
+  return img;
+}
+
+// Logical pixels drawn side by side cover every device pixel once, at every
+// ratio: a row of one-pixel boxes, one colour each, leaves no gap and no
+// pixel painted out of order, and each colour covers about ratio columns.
+TEST(RasterDense, NeighbouringLogicalPixelsTileTheDevicePixels) {
+  for (double ratio : {1.0, 1.25, 1.5, 2.0, 3.0}) {
+    Image img = Dense(9, 2, ratio);
+    for (int x = 0; x < 9; ++x) drawing::FillBox(img.View(), x, 0, x, 1, 0xFF000000u | static_cast<std::uint32_t>(x + 1));
+    std::uint32_t previous = 0;
+    for (int dx = 0; dx < img.Width(); ++dx) {
+      const std::uint32_t p = img.At(dx, img.Height() - 1) & 0xFFu;
+      ASSERT_NE(p, kPaper & 0xFFu) << "gap at device column " << dx << ", ratio " << ratio;
+      ASSERT_TRUE(p == previous || p == previous + 1) << "column " << dx << ", ratio " << ratio;
+      previous = p;
+    }
+    EXPECT_EQ(previous, 9u) << ratio;
+    EXPECT_EQ(img.View().LogicalWidth(), 9) << ratio;
+  }
+}
+
+// Between buffers of one density a copy is exact to the device pixel (the
+// tree's slide strip carries text strokes finer than a logical pixel); a
+// stretch leaves the key out at any density and a blend stays inside its box.
+TEST(RasterDense, CopiesKeepDevicePixelsAndStretchesKeepTheirRules) {
+  constexpr std::uint32_t kKey = 0xFF0F4107u, kInk = 0xFFFFFFFFu;
+  for (double ratio : {1.5, 2.0}) {
+    Image src = Numbered(static_cast<int>(drawing::DeviceEdge(6, ratio)), static_cast<int>(drawing::DeviceEdge(4, ratio)));
+    src.SetRatio(ratio);
+    Image dst = Dense(10, 8, ratio);
+    drawing::BitBlt(dst.View(), 2, 3, 6, 4, src.View(), 0, 0);
+    const int ox = static_cast<int>(drawing::DeviceEdge(2, ratio)), oy = static_cast<int>(drawing::DeviceEdge(3, ratio));
+    for (int y = 0; y < src.Height(); ++y)
+      for (int x = 0; x < src.Width(); ++x) ASSERT_EQ(dst.At(ox + x, oy + y), src.At(x, y)) << ratio;
+    EXPECT_EQ(dst.At(ox - 1, oy), kPaper);
+
+    // A 4 x 4 skin: left half key, right half ink, stretched over 8 x 8.
+    Image skin(4, 4, kKey);
+    for (int y = 0; y < 4; ++y)
+      for (int x = 2; x < 4; ++x) skin.Set(x, y, kInk);
+    Image button = Dense(8, 8, ratio);
+    drawing::TransparentBlt(button.View(), 0, 0, 8, 8, skin.View(), 0, 0, 4, 4, drawing::FromPixel(kKey));
+    const int mid = button.Width() / 2;
+    for (int y = 0; y < button.Height(); ++y) {
+      EXPECT_EQ(button.At(0, y), kPaper) << "key copied, ratio " << ratio;
+      EXPECT_EQ(button.At(button.Width() - 1, y), kInk) << ratio;
+      for (int x = 0; x < button.Width(); ++x) EXPECT_NE(button.At(x, y) & 0x00FFFFFFu, kKey & 0x00FFFFFFu) << ratio;
+    }
+    EXPECT_NE(button.At(mid - 1, 0), button.At(0, 0));  // the edge is blended, not a hard step of logical size
+
+    Image fill = Dense(6, 6, ratio, 0xFF000000u);
+    const Image white(3, 3, 0xFFFFFFFFu);
+    drawing::AlphaBlend(fill.View(), 1, 1, 3, 3, white.View(), 0, 0, 3, 3, 128);
+    const int in = static_cast<int>(drawing::DeviceEdge(2, ratio)), out = static_cast<int>(drawing::DeviceEdge(4, ratio));
+    EXPECT_EQ(Red(fill.At(in, in)), 128) << ratio;
+    EXPECT_EQ(fill.At(out, out), 0xFF000000u) << ratio;
+  }
+}
 
 // ---------------------------------------------------------------- BitBlt
 

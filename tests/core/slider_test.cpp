@@ -434,4 +434,76 @@ TEST_F(SliderTest, StepsNearThe32BitLimitsNeverWrap) {
   }
 }
 
+// ---- the keyboard ----
+
+TEST_F(SliderTest, KeysAssignValueThroughTheSetterAndStopAtTheBounds) {
+  constexpr std::int32_t kTop = std::numeric_limits<std::int32_t>::max();
+  constexpr std::int32_t kBottom = std::numeric_limits<std::int32_t>::min();
+  using drawing::Key;
+  struct Case {
+    Key key;
+    std::int32_t value, expected;
+    std::int32_t min = 20, max = 300, step = 2;
+  };
+  for (const Case& c : std::vector<Case>{
+           {Key::Left, 100, 98},      {Key::Down, 100, 98},       {Key::Right, 100, 102},
+           {Key::Up, 100, 102},       {Key::PageDown, 100, 80},   {Key::PageUp, 100, 120},
+           {Key::Home, 100, 20},      {Key::End, 100, 300},       {Key::Left, 21, 20},
+           {Key::PageDown, 30, 20},   {Key::PageUp, 295, 300},    {Key::Right, 300, 300},
+           {Key::End, 0, kTop, 0, kTop, 5},  {Key::PageUp, kTop - 20, kTop, 0, kTop, 5},
+           {Key::Up, kBottom + 1, kBottom + 1, kBottom, 0, -5}}) {
+    MakeDesignInstance();
+    control.SetMin(c.min);
+    control.SetMax(c.max);
+    control.SetSmallChange(c.step);
+    control.SetValue(c.value);
+    Record();
+    events.clear();
+    drawing::KeyPress key;
+    key.key = c.key;
+    EXPECT_TRUE(control.Surface().events.keyDown(key));
+    EXPECT_EQ(events, (std::vector<std::string>{"Scroll:" + std::to_string(c.expected)}))
+        << static_cast<int>(c.key) << " from " << c.value;
+  }
+  // Other keys are the window's: nothing is assigned.
+  MakeDesignInstance();
+  Record();
+  for (Key other : {Key::Enter, Key::Space, Key::Other}) {
+    drawing::KeyPress key;
+    key.key = other;
+    EXPECT_FALSE(control.Surface().events.keyDown(key));
+  }
+  EXPECT_TRUE(events.empty());
+}
+
+TEST_F(SliderTest, TheThumbIsOutlinedOnlyWhileFocusedFromTheKeyboard) {
+  MakeDesignInstance();
+  control.SetPicSUp(NumberedSkin(7, 16));
+  control.SetValue(100);
+  const drawing::Image plain = Track().RetainedImage();
+  auto differing = [&] {
+    std::vector<std::pair<int, int>> at;
+    const drawing::Image& now = Track().RetainedImage();
+    for (int y = 0; y < now.Height(); ++y)
+      for (int x = 0; x < now.Width(); ++x)
+        if (now.At(x, y) != plain.At(x, y)) at.push_back({x, y});
+    return at;
+  };
+  drawing::SurfaceEvents& ev = control.Surface().events;
+  ev.enterFocus();  // a click: the slider looks as it always did
+  control.SetValue(100);
+  EXPECT_TRUE(differing().empty());
+  ev.keyboardFocus();  // Tab: the thumb (x 40..49, the track's 17 rows) is outlined
+  const PixelRect thumb = control.Thumb();
+  const auto marked = differing();
+  EXPECT_FALSE(marked.empty());
+  for (const auto& [x, y] : marked) {
+    EXPECT_TRUE(x == thumb.left || x == thumb.left + thumb.width - 1 || y == 0 || y == thumb.height - 1)
+        << x << "," << y;
+    EXPECT_EQ(Track().PixelAt(x, y), drawing::ToPixel(Hscroll::kThumbFocusColour));
+  }
+  ev.exitFocus();
+  EXPECT_TRUE(differing().empty());
+}
+
 }  // namespace

@@ -92,29 +92,47 @@ TEST_F(TempFolderTest, OwnFolderIsCreatedPrivateDespiteAWideUmask) {
   EXPECT_EQ(reader::TempFolderFrom(nullptr, base_.c_str(), ownName_), own_);
 }
 
-TEST_F(TempFolderTest, OpenOwnFolderIsAnError) {
-  MakeFolder(own_.filename().string(), 0755);
-  EXPECT_THROW(reader::TempFolderFrom(nullptr, base_.c_str(), ownName_), IoError);
-  EXPECT_EQ(ModeOf(own_), 0755u) << "the folder must not be taken over";
-}
-
-TEST_F(TempFolderTest, OwnFolderThatIsASymlinkIsAnError) {
+TEST_F(TempFolderTest, OwnNameTakenBySomeoneElseGivesAFreshPrivateFolder) {
+  // Whatever stands at the fixed name first, it is left as it is, and each
+  // start gets a new folder of its own that nobody could have prepared.
   const fs::path target = MakeFolder("elsewhere", 0700);
-  fs::create_directory_symlink(target, own_);
-  try {
-    reader::TempFolderFrom(nullptr, base_.c_str(), ownName_);
-    FAIL() << "a symlinked folder was accepted";
-  } catch (const IoError& e) {
-    EXPECT_NE(std::string(e.what()).find(own_.string()), std::string::npos) << e.what();
+  struct Case {
+    const char* what;
+    std::function<void()> squat;
+    std::function<void()> untouched;
+  } cases[] = {
+      {"a folder open to others", [&] { MakeFolder(own_.filename().string(), 0777); },
+       [&] { EXPECT_EQ(ModeOf(own_), 0777u); }},
+      {"a symlink to a private folder", [&] { fs::create_directory_symlink(target, own_); },
+       [&] {
+         EXPECT_TRUE(fs::is_empty(target));
+         EXPECT_EQ(ModeOf(target), 0700u);
+       }},
+      {"a file", [&] { Write(own_, "not a folder"); }, [&] { EXPECT_EQ(Read(own_), "not a folder"); }},
+      {"another user's private folder",
+       [&] {
+         MakeFolder(own_.filename().string(), 0700);
+         if (::geteuid() == 0) ASSERT_EQ(::chown(own_.c_str(), 65534, 65534), 0);
+         else ::chmod(own_.c_str(), 0750);  // without root: a mode that is not ours
+       },
+       [&] { EXPECT_TRUE(fs::is_empty(own_)); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(own_);
+    c.squat();
+    const fs::path got = reader::TempFolderFrom(nullptr, base_.c_str(), ownName_);
+    EXPECT_EQ(got.parent_path(), base_);
+    EXPECT_EQ(got.filename().string().rfind(own_.filename().string() + ".", 0), 0u) << got;
+    struct stat st {};
+    ASSERT_EQ(::lstat(got.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_EQ(st.st_uid, ::geteuid());
+    EXPECT_EQ(ModeOf(got), 0700u);
+    EXPECT_TRUE(fs::is_empty(got));
+    EXPECT_NE(reader::TempFolderFrom(nullptr, base_.c_str(), ownName_), got) << "the fresh name must not repeat";
+    c.untouched();
   }
-  EXPECT_TRUE(fs::is_empty(target));
-  EXPECT_EQ(ModeOf(target), 0700u);
-}
-
-TEST_F(TempFolderTest, OwnNameTakenByAFileIsAnError) {
-  Write(own_, "not a folder");
-  EXPECT_THROW(reader::TempFolderFrom(nullptr, base_.c_str(), ownName_), IoError);
-  EXPECT_EQ(Read(own_), "not a folder");
 }
 
 TEST_F(TempFolderTest, PrivateFileIsCreatedWithMode0600) {

@@ -137,7 +137,11 @@ void FakeSurface::Print(std::string_view text) {
 
 double FakeSurface::TextWidth(std::string_view text) const {
   std::size_t widest = 0;
-  for (std::string_view line : Lines(text)) widest = std::max(widest, CodePoints(line));
+  for (std::string_view line : Lines(text)) {
+    const std::size_t n = CodePoints(line);
+    widest = std::max(widest, n);
+    measured_ += static_cast<long long>(n);
+  }
   return static_cast<double>(widest) * kCharWidth;
 }
 

@@ -120,6 +120,9 @@ class FakeSurface : public drawing::Surface {
   drawing::Colour Resolve(drawing::Colour colour) const;
   const std::vector<PrintedText>& Printed() const { return printed_; }
   int RefreshCount() const { return refreshCount_; }
+  // Code points TextWidth has been asked to measure so far: the work a real
+  // surface's text measurement would do.
+  long long MeasuredCharacters() const { return measured_; }
   int ClsCount() const { return clsCount_; }
 
   // Deliver input as the platform would; a missing handler ignores it.
@@ -166,6 +169,7 @@ class FakeSurface : public drawing::Surface {
   std::vector<PrintedText> printed_;
   int refreshCount_ = 0;
   int clsCount_ = 0;
+  mutable long long measured_ = 0;
   bool lifted_ = false;
   drawing::Region shape_;
   bool layered_ = false;

@@ -3,9 +3,12 @@
 # and an author rely on: the layout, the validators' verdicts, the program
 # found through its link in bin reading the book beside its real executable,
 # and, for a user who may not write the installed folder, reading that still
-# works while packing there is refused with a clear message.
+# works while packing there is refused with a clear message. Then builds the
+# Debian package and asks lintian (pedantic) for its verdict: no error and no
+# warning.
 set -euo pipefail
 build="$1"
+source_tree=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d)
 pids=()
 cleanup() {
@@ -24,7 +27,9 @@ for f in bin/bookpack lib/studyguide-reader/reader lib/studyguide-reader/Data.da
          lib/studyguide-reader/Data/names.txt lib/studyguide-reader/Lor2/02.html \
          lib/studyguide-reader/translations/studyguide-reader_ru.qm \
          share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
-         share/icons/hicolor/scalable/apps/$id.svg share/man/man1/bookpack.1.gz; do
+         share/icons/hicolor/scalable/apps/$id.svg share/man/man1/bookpack.1.gz \
+         share/man/man1/studyguide-reader.1.gz share/doc/studyguide-reader/copyright \
+         share/doc/studyguide-reader/changelog.gz; do
   [ -f "$P/$f" ] || fail "missing $f"
 done
 [ -x "$P/bin/bookpack" ] && [ -x "$app/reader" ] || fail "programs not executable"
@@ -39,10 +44,32 @@ for size in 16 24 32 48 64 128 256; do
   [ "$w $h" = "$size $size" ] || fail "icon ${size}x${size} is ${w}x${h}"
 done
 gzip -dc "$P/share/man/man1/bookpack.1.gz" | grep -q '^\.TH BOOKPACK 1' || fail "manual page unreadable"
+gzip -dc "$P/share/man/man1/studyguide-reader.1.gz" | grep -q '^\.TH STUDYGUIDE-READER 1' ||
+  fail "reader's manual page unreadable"
+grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
+  "$P/share/doc/studyguide-reader/copyright" || fail "copyright file is not machine-readable"
+
+# --version and --help answer without a window: with no display at all, a
+# program that opened one would fail to start.
+for prog in bookpack studyguide-reader; do
+  version=$(env -u WAYLAND_DISPLAY DISPLAY= QT_QPA_PLATFORM=xcb "$P/bin/$prog" --version 2>"$work/err") ||
+    { cat "$work/err"; fail "$prog --version failed"; }
+  [[ "$version" =~ ^$prog\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "$prog --version printed '$version'"
+  env -u WAYLAND_DISPLAY DISPLAY= QT_QPA_PLATFORM=xcb "$P/bin/$prog" --help >"$work/help" 2>"$work/err" ||
+    { cat "$work/err"; fail "$prog --help failed"; }
+  grep -q "^Usage: $prog" "$work/help" || fail "$prog --help shows no usage on standard output"
+  if [ -s "$work/err" ]; then cat "$work/err"; fail "$prog --help wrote to standard error"; fi
+  # Usage only: what the tool does, not how it tells slot kinds apart.
+  if [ "$prog" = bookpack ] && grep -qi 'base64' "$work/help"; then fail "bookpack --help shows internal notes"; fi
+done
 
 desktop-file-validate "$P/share/applications/$id.desktop" || fail "desktop entry rejected"
-appstreamcli validate --no-net "$P/share/metainfo/$id.metainfo.xml" >"$work/as.log" 2>&1 ||
+appstreamcli validate --pedantic --no-net "$P/share/metainfo/$id.metainfo.xml" >"$work/as.log" 2>&1 ||
   { cat "$work/as.log"; fail "AppStream metadata rejected"; }
+# Pedantic hints may stay (the id's capitals are part of every installed name); nothing worse.
+if grep -E '^[EWI]: ' "$work/as.log"; then fail "appstreamcli has more than pedantic hints"; fi
+appstream-util validate --nonet "$P/share/metainfo/$id.metainfo.xml" >"$work/au.log" 2>&1 ||
+  { cat "$work/au.log"; fail "appstream-util rejects the metadata"; }
 exec_line=$(sed -n 's/^Exec=//p' "$P/share/applications/$id.desktop")
 [ -x "$P/bin/${exec_line%% *}" ] || fail "the desktop entry starts '$exec_line', which is not in bin"
 grep -q "^Icon=$id$" "$P/share/applications/$id.desktop" || fail "the desktop entry names another icon"
@@ -95,4 +122,14 @@ if [ "$(id -u)" = 0 ] && command -v setpriv >/dev/null; then
 else
   echo "not root: the write-protected checks need another user and were skipped"
 fi
-echo "installed layout, validators, link start-up and write-protected folder all as expected"
+# The Debian package, built with the distribution's flags in a folder of its
+# own, and lintian's pedantic verdict on it.
+deb=$("$source_tree/scripts/package-deb.sh" | tail -1)
+deb="$source_tree/$deb"
+[ -f "$deb" ] || fail "package-deb.sh built no package"
+dpkg-deb -f "$deb" Recommends | grep -qw qt6-wayland || fail "the package does not recommend qt6-wayland"
+lintian --pedantic --tag-display-limit 0 "$deb" >"$work/lintian.log" 2>&1 || true
+echo "lintian --pedantic $(basename "$deb"):"
+cat "$work/lintian.log"
+if grep -E '^[EW]: ' "$work/lintian.log"; then fail "lintian reports errors or warnings"; fi
+echo "installed layout, validators, --version/--help, link start-up, write-protected folder and lintian all as expected"

@@ -15,6 +15,7 @@
 #include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -22,8 +23,10 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+#include <QWebEnginePage>
 #include <QWidget>
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -204,6 +207,90 @@ TEST(BrowserTest, PagesWithoutACharsetAreWindows1251AndDeclaredOnesKeepTheirs) {
   }
 }
 
+// Starting a renderer process for each page once cost every page switch
+// 40-80 ms; the book's pages, however many, share one.
+TEST(BrowserTest, PageSwitchesStayInOneRendererProcess) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString one = dir.filePath("one.html");
+  const QString two = dir.filePath("two.html");
+  WriteFile(one, "<html><body>1</body></html>");
+  WriteFile(two, "<html><body>2</body></html>");
+  Browser browser;
+  browser.resize(300, 200);
+  browser.show();
+  ASSERT_TRUE(NavigateAndWait(browser, one));
+  const qint64 renderer = browser.page()->renderProcessPid();
+  ASSERT_GT(renderer, 0);
+  QUrl again = QUrl::fromLocalFile(one);
+  again.setQuery(QStringLiteral("2"));
+  for (const QString& address : {two, again.toString(QUrl::FullyEncoded), one}) {
+    SCOPED_TRACE(address.toStdString());
+    ASSERT_TRUE(NavigateAndWait(browser, address));
+    EXPECT_EQ(browser.page()->renderProcessPid(), renderer);
+  }
+}
+
+// A view whose engine waits for its window's first paint: what is asked of
+// it before then is kept, nothing makes a page early (Qt's own show handler
+// would make an unprotected default one), and the hook point comes after
+// the paint and before the first load.
+TEST(BrowserTest, AnEngineStartedAfterThePaintCarriesOutWhatWasAskedBefore) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString page = dir.filePath("deferred.html");
+  WriteFile(page, "<html><head><title>deferred</title></head><body>later</body></html>");
+
+  QWidget window;
+  window.resize(400, 300);
+  // The view covers the window, so the view alone is sent the paint.
+  struct PaintCounter : QObject {
+    QWidget* window = nullptr;
+    int paints = 0;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+      paints += event->type() == QEvent::Paint && watched->isWidgetType() &&
+                static_cast<QWidget*>(watched)->window() == window;
+      return false;
+    }
+  } counter;
+  counter.window = &window;
+  qApp->installEventFilter(&counter);
+  auto* browser = new Browser(&window, Browser::EngineStart::AfterWindowPainted);
+  browser->resize(400, 300);
+  browser->SetZoomPercent(50);
+  browser->Navigate(QString());
+  browser->Navigate(page);
+  EXPECT_EQ(browser->ShownFile(), QFileInfo(page).absoluteFilePath());
+
+  int paints_at_start = -1;
+  int loads_at_start = -1;
+  int hooks = 0;
+  QSignalSpy loads(browser, &QWebEngineView::loadFinished);
+  browser->WhenEngineStarted(&window, [&] {
+    ++hooks;
+    paints_at_start = counter.paints;
+    loads_at_start = static_cast<int>(loads.count());
+  });
+  window.show();
+  EXPECT_FALSE(browser->EngineRunning());
+  // Qt makes its default page a child of the view; the view's own page is not.
+  EXPECT_TRUE(window.findChildren<QWebEnginePage*>().isEmpty()) << "a page before the engine was due";
+
+  ASSERT_TRUE(loads.wait(kLoadTimeoutMs));
+  EXPECT_TRUE(loads.last().at(0).toBool());
+  EXPECT_EQ(loads.count(), 1) << "the blank asked for first is replaced by the page";
+  EXPECT_EQ(hooks, 1);
+  EXPECT_GT(paints_at_start, 0) << "the engine started before the window was painted";
+  EXPECT_EQ(loads_at_start, 0);
+  EXPECT_TRUE(window.findChildren<QWebEnginePage*>().isEmpty()) << "a default page besides the view's own";
+  EXPECT_EQ(browser->title().toStdString(), "deferred");
+  EXPECT_DOUBLE_EQ(browser->page()->zoomFactor(), 0.5);
+  // A hook added once the engine runs runs at once.
+  browser->WhenEngineStarted(&window, [&] { ++hooks; });
+  EXPECT_EQ(hooks, 2);
+  qApp->removeEventFilter(&counter);
+}
+
 TEST(BrowserTest, ZoomIsExactOverTheWholeRangeAndStaysAcrossPages) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
@@ -334,13 +421,17 @@ TEST(BrowserTest, HostilePageNeitherBlocksNorReachesAnything) {
       "  Promise.all([read(fetch('secret.txt')), read(fetch('SECRET_URL')), xhr('secret.txt'),"
       "    read(fetch('http://ORIGIN/fetch')), image('http://ORIGIN/image.png'),"
       "    socket('ws://ORIGIN/socket'), where(), notify(),"
+      // The shown page's own path under another host of the page scheme.
+      "    read(fetch(location.href.replace('//' + location.host + '/', '//elsewhere/'))),"
       "    new Promise(function(done) { var m = document.getElementById('markup');"
       "      if (m.complete) done(m.naturalWidth ? 'loaded' : 'failed');"
       "      else { m.onload = function() { done('loaded'); }; m.onerror = function() { done('failed'); }; } })"
       "  ].map(bounded)).then(function(v) {"
       "    results.fetchNeighbour = v[0]; results.fetchNeighbourUrl = v[1]; results.xhrNeighbour = v[2];"
       "    results.fetchLoopback = v[3]; results.imageLoopback = v[4]; results.socketLoopback = v[5];"
-      "    results.geolocation = v[6]; results.notifications = v[7]; results.markupImage = v[8];"
+      "    results.geolocation = v[6]; results.notifications = v[7]; results.otherHost = v[8];"
+      "    results.markupImage = v[9];"
+      "    try { localStorage.setItem('k', 'v'); results.storage = 'kept'; } catch (e) { results.storage = 'failed'; }"
       "    document.title = 'done'; });"
       "});"
       "</script></head><body style='margin:0'>"
@@ -374,7 +465,7 @@ TEST(BrowserTest, HostilePageNeitherBlocksNorReachesAnything) {
   EXPECT_EQ(results["prompt"].toString().toStdString(), "default answer");
   EXPECT_EQ(results["open"].toString().toStdString(), "null");
   for (const char* key : {"fetchNeighbour", "fetchNeighbourUrl", "xhrNeighbour", "fetchLoopback", "imageLoopback",
-                          "socketLoopback", "markupImage"}) {
+                          "socketLoopback", "markupImage", "otherHost", "storage"}) {
     EXPECT_EQ(results[key].toString().toStdString(), "failed") << key;
   }
   EXPECT_NE(results["geolocation"].toString().toStdString(), "granted");
@@ -467,6 +558,70 @@ TEST(BrowserTest, CtrlWheelDoesNotChangeTheZoom) {
   LetRendererCatchUp(300);
   EXPECT_DOUBLE_EQ(browser.zoomFactor(), 1.0);
   EXPECT_EQ(MeasureBox(browser, QColor(255, 0, 0)), 200);
+}
+
+}  // namespace
+
+namespace {
+
+// What lies beneath the view in the window shows through wherever the view
+// is not opaque.
+int BackdropPixels(QWidget& backdrop, const QRect& view, QColor colour) {
+  const QImage image = backdrop.grab(view).toImage();
+  int count = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) count += IsColour(image.pixel(x, y), colour) ? 1 : 0;
+  return count;
+}
+
+TEST(BrowserTest, AKilledRendererLeavesAnOpaqueNoticeAndTheNextPageLoads) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString green = dir.filePath("green.html");
+  const QString blue = dir.filePath("blue.html");
+  WriteFile(green, BoxPage("#00ff00"));
+  WriteFile(blue, BoxPage("#0000ff"));
+  const QColor red(255, 0, 0);
+
+  QWidget backdrop;
+  QPalette colours = backdrop.palette();
+  colours.setColor(QPalette::Window, red);
+  backdrop.setPalette(colours);
+  backdrop.setAutoFillBackground(true);
+  backdrop.resize(500, 400);
+  Browser browser(&backdrop);
+  browser.SetSilent(true);
+  browser.setGeometry(20, 20, 400, 300);
+  backdrop.show();
+  ASSERT_TRUE(NavigateAndWait(browser, green));
+  ASSERT_EQ(BoxWidthSettlingOn(browser, QColor(0, 255, 0), 200), 200);
+  EXPECT_EQ(BackdropPixels(backdrop, browser.geometry(), red), 0);
+
+  // The renderer is a child process of this test; it ends as a page that
+  // the engine kills for its memory would.
+  const qint64 renderer = browser.page()->renderProcessPid();
+  ASSERT_GT(renderer, 0);
+  QSignalSpy terminated(browser.page(), &QWebEnginePage::renderProcessTerminated);
+  ASSERT_EQ(::kill(static_cast<pid_t>(renderer), SIGKILL), 0);
+  ASSERT_TRUE(terminated.wait(kLoadTimeoutMs));
+  LetRendererCatchUp(200);
+  EXPECT_EQ(BackdropPixels(backdrop, browser.geometry(), red), 0) << "the view let the window show through";
+  const QImage stopped = browser.grab().toImage();
+  int ink = 0;
+  for (int y = 0; y < stopped.height(); ++y)
+    for (int x = 0; x < stopped.width(); ++x) ink += qGray(stopped.pixel(x, y)) < 200 ? 1 : 0;
+  EXPECT_GT(ink, 0) << "no notice drawn";
+  EXPECT_LT(ink, stopped.width() * stopped.height() / 10) << "not an empty page";
+  const QList<QLabel*> notices = browser.findChildren<QLabel*>();
+  ASSERT_EQ(notices.size(), 1);
+  EXPECT_TRUE(notices.front()->isVisible());
+  EXPECT_EQ(notices.front()->text().toStdString(), "The page stopped");
+
+  // The next page gets a new renderer and shows as usual.
+  ASSERT_TRUE(NavigateAndWait(browser, blue));
+  EXPECT_EQ(BoxWidthSettlingOn(browser, QColor(0, 0, 255), 200), 200);
+  EXPECT_FALSE(notices.front()->isVisible());
+  EXPECT_EQ(BackdropPixels(backdrop, browser.geometry(), red), 0);
 }
 
 }  // namespace

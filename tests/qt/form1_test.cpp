@@ -2,6 +2,7 @@
 // theme, the handlers, and the packing buttons, over a book made per test.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QMessageBox>
@@ -10,6 +11,8 @@
 #include <QTimer>
 #include <QEventLoop>
 #include <QFontInfo>
+#include <QImage>
+#include <QScreen>
 #include <QWebEnginePage>
 #include <filesystem>
 #include <fstream>
@@ -154,6 +157,50 @@ TEST_F(Form1Test, ACleanStartPrintsNothing) {
   }
   qInstallMessageHandler(previous);
   EXPECT_EQ(messages, std::vector<std::string>{});
+}
+
+// Start-up as main runs it: the window is painted, header, tree, slider and
+// an empty white page, before the web engine starts; page 2 follows.
+TEST_F(Form1Test, TheFirstWindowIsOnScreenBeforeTheWebEngineStarts) {
+  reader::SaveBook(app_ / "Data.dat", SampleStore());
+  auto form = std::make_unique<Form1>(app_);
+  platform::Browser& browser = form->WebBrowser1();
+  QImage screenAtStart;
+  browser.WhenEngineStarted(form.get(), [&] {
+    screenAtStart = form->screen()->grabWindow(form->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+  });
+  form->Load();
+  form->show();
+  EXPECT_FALSE(browser.EngineRunning());
+  QSignalSpy started(&browser, &platform::Browser::EngineStarted);
+  ASSERT_TRUE(started.wait(10000));
+  ASSERT_EQ(screenAtStart.size(), form->size());
+  // Pixels of the control, as it draws itself, that the screen does not show.
+  const auto missing = [&](QWidget& widget) {
+    const QImage shown = screenAtStart.copy(QRect(widget.mapTo(form.get(), QPoint()), widget.size()));
+    const QImage own = widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    if (shown.size() != own.size()) return -1;
+    int differing = 0;
+    for (int y = 0; y < own.height(); ++y)
+      for (int x = 0; x < own.width(); ++x) differing += ((shown.pixel(x, y) ^ own.pixel(x, y)) & 0xFFFFFFu) != 0;
+    return differing;
+  };
+  EXPECT_EQ(missing(form->Tray1Widget()), 0);
+  EXPECT_EQ(missing(form->Hscroll2Widget()), 0);
+  // The header: its band, and the title's white letters on it.
+  const QRect header = form->Picture1().geometry();
+  EXPECT_EQ(screenAtStart.pixelColor(header.right() - 5, header.top() + 5),
+            form->Picture1().palette().color(QPalette::Window));
+  const QRect title(form->Label2(0).mapTo(form.get(), QPoint()), form->Label2(0).size());
+  int white = 0;
+  for (int y = title.top(); y <= title.bottom(); ++y)
+    for (int x = std::max(0, title.left()); x <= title.right(); ++x) white += screenAtStart.pixel(x, y) == qRgb(255, 255, 255);
+  EXPECT_GT(white, 50);
+  EXPECT_EQ(screenAtStart.pixelColor(form->WebBrowser1().geometry().center()), QColor(Qt::white));
+
+  ASSERT_TRUE(WaitForPage(*form));
+  EXPECT_EQ(form->List1().ListIndex(), 1);
+  EXPECT_TRUE(DocumentHtml(*form).contains(QStringLiteral("page 2")));
 }
 
 TEST_F(Form1Test, TheBrowserAndTheTreeAreWindowsOfTheirOwnUnderThePointer) {
@@ -370,6 +417,32 @@ TEST_F(Form1Test, UnreadableBookAndMissingTempFolderAreReportedByName) {
   EXPECT_NE(message.find("cannot be created"), std::string::npos) << message;
 }
 
+TEST_F(Form1Test, ATakenFallbackTempFolderStillShowsPages) {
+  // Without a runtime folder, someone else made the fixed fallback folder
+  // first, open to all, with a link planted at the page file's name.
+  reader::SaveBook(app_ / "Data.dat", SampleStore());
+  const fs::path tmp = app_ / "tmp";
+  const fs::path squatted = tmp / ("studyguide-reader-" + std::to_string(::geteuid()));
+  fs::create_directories(squatted);
+  fs::permissions(squatted, fs::perms::all);
+  WriteFile(app_ / "victim.txt", "keep");
+  fs::create_symlink(app_ / "victim.txt", squatted / "tmp.html");
+  const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+  const QByteArray tmpdir = qgetenv("TMPDIR");
+  qunsetenv("XDG_RUNTIME_DIR");
+  qputenv("TMPDIR", QByteArray::fromStdString(tmp.string()));
+  auto form = Open();
+  qputenv("XDG_RUNTIME_DIR", runtime);
+  qputenv("TMPDIR", tmpdir);
+  EXPECT_TRUE(form->LastError().isEmpty()) << form->LastError().toStdString();
+  EXPECT_EQ(form->PageFile().parent_path().parent_path(), tmp);
+  EXPECT_NE(form->PageFile().parent_path(), squatted);
+  ASSERT_TRUE(WaitForPage(*form));
+  EXPECT_TRUE(DocumentHtml(*form).contains("page 2"));
+  EXPECT_EQ(ReadFile(app_ / "victim.txt"), "keep");
+  EXPECT_TRUE(fs::is_symlink(squatted / "tmp.html"));
+}
+
 TEST_F(Form1Test, MessagesBelongToTheWindowAndOpenOnlyOnceItIsShown) {
   WriteFile(app_ / "Data.dat", reader::SerializeBook(SampleStore()).substr(0, 100));
   Form1 form(app_);
@@ -442,6 +515,22 @@ TEST_F(Form1Test, PackingButtonsBuildAndSaveTheBook) {
       << form->LastError().toStdString();
   EXPECT_EQ(ReadFile(app_ / "Data.dat.damaged"), damaged);
   EXPECT_EQ(reader::LoadBook(app_ / "Data.dat"), form->Store());
+
+  // A page link that leads out of the book stops the pass: the message names
+  // the link and its target, and neither the book nor the pages shown change.
+  const std::string before = ReadFile(app_ / "Data.dat");
+  const QTemporaryDir outside;
+  const fs::path secret = fs::path(outside.path().toStdString()) / "secret.txt";
+  WriteFile(secret, "private");
+  fs::create_symlink(secret, app_ / "Lor2" / "c.html");
+  const reader::PageStore shown = form->Store();
+  form->Command2().click();
+  EXPECT_TRUE(form->LastError().contains(QString::fromStdString((app_ / "Lor2" / "c.html").string() +
+                                                                ": a symbolic link to " + secret.string())))
+      << form->LastError().toStdString();
+  EXPECT_EQ(ReadFile(app_ / "Data.dat"), before);
+  EXPECT_EQ(form->Store(), shown);
+  fs::remove(app_ / "Lor2" / "c.html");
 
   // A save that cannot happen is reported and the book on disk is kept.
   fs::remove(app_ / "Data.dat");

@@ -27,6 +27,7 @@
 
 #include "controls/slider/Hscroll.h"
 #include "platform/Browser.h"
+#include "platform/PageStoppedCover.h"
 #include "platform/StandardControls.h"
 #include "reader/Form1.h"
 #include "reader/PageMenu.h"
@@ -428,16 +429,16 @@ TEST_F(PageMenuTest, TheLanguageFollowsTheLocaleAndMessagesCarryTheProgramsName)
   struct Row {
     const char* lang;
     const char* language;  // LANGUAGE
-    QString message, title, qtCancel, engineBack, back;
+    QString message, title, qtCancel, engineBack, back, stopped;
   };
   const Row rows[] = {
-      {"ru_RU.UTF-8", "", "повреждён", "Учебное пособие", "Отмена", "Назад", "Назад"},
-      {"C", "", "is damaged", "Study Guide Reader", "Cancel", "Back", "Back"},
+      {"ru_RU.UTF-8", "", "повреждён", "Учебное пособие", "Отмена", "Назад", "Назад", "Страница остановлена"},
+      {"C", "", "is damaged", "Study Guide Reader", "Cancel", "Back", "Back", "The page stopped"},
       // LANGUAGE does not count under C.
-      {"C", "ru", "is damaged", "Study Guide Reader", "Cancel", "Back", "Back"},
+      {"C", "ru", "is damaged", "Study Guide Reader", "Cancel", "Back", "Back", "The page stopped"},
       // No German translation: all English, Qt's texts too.
-      {"de_DE.UTF-8", "", "is damaged", "Study Guide Reader", "Cancel", "Back", "Back"},
-      {"de_DE.UTF-8", "de:ru", "повреждён", "Учебное пособие", "Отмена", "Назад", "Назад"},
+      {"de_DE.UTF-8", "", "is damaged", "Study Guide Reader", "Cancel", "Back", "Back", "The page stopped"},
+      {"de_DE.UTF-8", "de:ru", "повреждён", "Учебное пособие", "Отмена", "Назад", "Назад", "Страница остановлена"},
   };
   for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANGUAGE", "LANG"}) qunsetenv(name);
   for (const Row& row : rows) {
@@ -457,6 +458,8 @@ TEST_F(PageMenuTest, TheLanguageFollowsTheLocaleAndMessagesCarryTheProgramsName)
     std::unique_ptr<QMenu> menu(form->PageContextMenu().Build(nullptr));
     EXPECT_EQ(menu->actions().first()->text(), row.back) << row.lang;
     EXPECT_EQ(form->windowTitle(), "Form1") << row.lang;
+    // The notice shown when a page's renderer has ended.
+    EXPECT_EQ(platform::PageStoppedCover::Notice(), row.stopped) << row.lang;
   }
   qunsetenv("LANG");
   qunsetenv("LANGUAGE");

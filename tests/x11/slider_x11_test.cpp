@@ -266,4 +266,44 @@ TEST_F(SliderX11Test, TrackPressButtonHoldAndThumbDragZoomThePage) {
   EXPECT_EQ(SettledZoom(300), 300);
 }
 
+// The zoom keys anywhere in the window and Ctrl+wheel over the page move
+// the slider's Value by 10 (Ctrl+0 back to 100): the page's zoom and the
+// thumb follow together, so the slider and the page never disagree.
+TEST_F(SliderX11Test, ZoomKeysAndCtrlWheelZoomThePageAndMoveTheThumb) {
+  const int y = slider_.top() + kSliderHeight / 2;
+  ASSERT_EQ(SettledZoom(100), 100) << "the page does not start at 100 %";
+  Xdotool({"search", "--name", "^Form1$", "windowfocus", "--sync"});
+  // The thumb's middle at a zoom: travel 139 px for 280 %, thumb 10 px.
+  const auto thumbMiddle = [&](int zoom) { return trackLeft_ + static_cast<int>(std::lround((zoom - 20) * 139.0 / 280)) + 5; };
+  // A page point well inside the view (376, 64 in the window, 433 wide).
+  const QPoint onPage(slider_.right() - 300, slider_.top() - 200);
+  struct Step {
+    QStringList input;
+    int zoom;
+  };
+  const Step steps[] = {
+      {{"key", "ctrl+plus"}, 110},
+      {{"key", "ctrl+equal"}, 120},
+      {{"key", "ctrl+minus"}, 110},
+      {{"key", "ctrl+0"}, 100},
+      // The page has the keyboard now (F6): the keys still zoom through the slider.
+      {{"key", "F6", "ctrl+plus"}, 110},
+      {{"mousemove", QString::number(onPage.x()), QString::number(onPage.y()), "keydown", "ctrl", "click", "4",
+        "keyup", "ctrl"},
+       120},
+      {{"keydown", "ctrl", "click", "5", "click", "5", "click", "5", "keyup", "ctrl"}, 90},
+  };
+  int before = 100;
+  for (const Step& step : steps) {
+    Xdotool(step.input);
+    EXPECT_EQ(SettledZoom(step.zoom), step.zoom) << step.input.join(' ').toStdString();
+    EXPECT_TRUE(WaitUntil([&] { return ScreenPixel(thumbMiddle(step.zoom), y) == kThumbFill; }, 3000))
+        << "the thumb is not at " << step.zoom << " %";
+    if (std::abs(thumbMiddle(step.zoom) - thumbMiddle(before)) > 10) {
+      EXPECT_NE(ScreenPixel(thumbMiddle(before), y), kThumbFill) << "the thumb stayed at " << before << " %";
+    }
+    before = step.zoom;
+  }
+}
+
 }  // namespace

@@ -2,9 +2,11 @@
 # The built reader's contents tree under a real X server, driven by xdotool
 # as a reader's hand would: a click on a section row opens it and its pages
 # slide in, a click on a page row writes that page (in the window's colours)
-# to tmp.html, and a wheel notch turned over another program's window moves
-# the rows by the tree's scroll step (SHagScrl, 25 px). The script starts its
-# own Xvfb (the server picks a free display); without Xvfb it uses $DISPLAY.
+# to tmp.html, a click after a notch turned over the tree shows the page
+# whose row the notch brought under the pointer, and a wheel notch turned
+# over another program's window moves the rows by the tree's scroll step
+# (SHagScrl, 25 px). The script starts its own Xvfb (the server picks a free
+# display); without Xvfb it uses $DISPLAY.
 # TREE_SHOT=file.png keeps a screenshot of the opened, scrolled tree.
 # Exit 77: no X server, or no xdotool or ImageMagick.
 set -euo pipefail
@@ -20,6 +22,20 @@ hx=$((treeX + 120))
 sleep 1
 
 click_at() { xdotool mousemove "$1" "$2" click 1; }
+
+# Whether tmp.html comes to hold page $1 in the window's colours.
+shows_page() {
+  "$bin/bookpack" extract "$bin/Data.dat" "$1" |
+    LC_ALL=C sed -e 's/background-color:#fff5d2/background-color:#E0E0E0/g' \
+                 -e 's/background: #83776e/background:#FFFFFF/g' \
+                 -e "s/'Calibri'; color:#000000/'Calibri'; color:#042640/g" \
+                 -e "s/'Times New Roman'; color:#000000/'Times New Roman'; color:#042640/g" >"$work/expected"
+  for _ in $(seq 1 100); do
+    cmp -s "$work/expected" <(LC_ALL=C sed -e '' "$page") && return 0
+    sleep 0.05
+  done
+  return 1
+}
 
 # The book's outline: sections and the pages under each, in order.
 "$bin/bookpack" contents "$bin/Data.dat" >"$work/outline"
@@ -49,18 +65,36 @@ done
 number=$(sed -n '2s/.*\[\([0-9]*\)\].*/\1/p' "$work/outline")
 [ -n "$number" ] || fail "the outline's second entry names no page"
 click_at "$hx" "${rows[1]}"
-"$bin/bookpack" extract "$bin/Data.dat" "$number" |
-  LC_ALL=C sed -e 's/background-color:#fff5d2/background-color:#E0E0E0/g' \
-               -e 's/background: #83776e/background:#FFFFFF/g' \
-               -e "s/'Calibri'; color:#000000/'Calibri'; color:#042640/g" \
-               -e "s/'Times New Roman'; color:#000000/'Times New Roman'; color:#042640/g" >"$work/expected"
-shown=
-for _ in $(seq 1 100); do
-  if cmp -s "$work/expected" <(LC_ALL=C sed -e '' "$page"); then shown=1; break; fi
-  sleep 0.05
-done
-[ -n "$shown" ] || fail "tmp.html does not hold page $number after a click on its row"
+shows_page "$number" || fail "tmp.html does not hold page $number after a click on its row"
 echo "a click on the first page row showed page $number"
+
+# Rest on a page row, turn the wheel one notch over the tree and click
+# without moving: the rows have moved up by 25 px, and the page shown is the
+# one whose row now lies under the pointer. Entry i of the open tree is line
+# i + 1 of the outline.
+page_of() { sed -n "$(($1 + 1))s/.*\[\([0-9]*\)\].*/\1/p" "$work/outline"; }
+is_page() { sed -n "$(($1 + 1))p" "$work/outline" | grep -q '^ '; }
+rest=
+for ((k = 2; k + 2 < ${#rows[@]}; k++)); do
+  if is_page "$k" && is_page $((k + 1)); then rest=$k; break; fi
+done
+[ -n "$rest" ] || fail "no two page rows follow each other in view"
+y=${rows[$rest]}
+xdotool mousemove "$hx" "$y"
+sleep 0.5
+xdotool click 5
+sleep 0.3
+# The row under the pointer now: the one whose centre was 25 px lower.
+under=
+for ((j = 0; j < ${#rows[@]}; j++)); do
+  d=$((rows[j] - y - 25))
+  if [ "${d#-}" -le 12 ]; then under=$j; break; fi
+done
+[ -n "$under" ] && [ "$under" != "$rest" ] || fail "no other row lies 25 px below row $rest"
+number=$(page_of "$under")
+xdotool click 1
+shows_page "$number" || fail "after a notch, a click without moving did not show page $number, the row under the pointer"
+echo "after a notch, a click without moving showed page $number, the row now under the pointer"
 
 # Another program's window below the reader; a notch turned over it.
 convert -size 200x120 xc:gray50 "$work/foreign.png"
