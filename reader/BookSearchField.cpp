@@ -36,6 +36,7 @@ BookSearchField::BookSearchField(const SearchIndexer& indexer, QWidget& window)
     : QLineEdit(&window), indexer_(indexer), window_(window) {
   setObjectName(QStringLiteral("BookSearchField"));
   setPlaceholderText(tr("Search the book"));
+  setAccessibleName(tr("Search the book"));
   setClearButtonEnabled(true);
 
   list_ = new QFrame(&window);

@@ -36,6 +36,7 @@ FindBar::FindBar(platform::Browser& view, QWidget& window) : QFrame(&window), vi
 
   field_ = new QLineEdit(this);
   field_->setPlaceholderText(tr("Find in the page"));
+  field_->setAccessibleName(tr("Find in the page"));
   field_->setClearButtonEnabled(true);
   field_->installEventFilter(this);
   status_ = new QLabel(this);

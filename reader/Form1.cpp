@@ -100,6 +100,8 @@ Form1::Form1(std::filesystem::path appFolder, QWidget* parent)
   setAutoFillBackground(true);
   CreateControls();
   SetUpKeyboard();
+  // The book search stands right of the header's buttons, and comes after them.
+  QWidget::setTabOrder(command3_, bookSearch_);
   resize(form.Read<std::int32_t>("ClientWidth", kDesignWidth), form.Read<std::int32_t>("ClientHeight", kDesignHeight));
 }
 

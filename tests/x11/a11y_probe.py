@@ -310,11 +310,13 @@ def press(keys, where):
 
 if focused() != "tree":
     fail("the tree does not have the focus before Tab (%s has)" % focused())
-for key, where in (("Tab", "page"), ("Tab", "Zoom"), ("Tab", "Command1"), ("Tab", "Command3"), ("Tab", "tree"),
-                   ("shift+Tab", "Command3"), ("shift+Tab", "Command1"), ("shift+Tab", "Zoom"),
+search = "text 'Search the book'"
+for key, where in (("Tab", "page"), ("Tab", "Zoom"), ("Tab", "Command1"), ("Tab", "Command3"), ("Tab", search),
+                   ("Tab", "tree"), ("shift+Tab", search), ("shift+Tab", "Command3"), ("shift+Tab", "Command1"),
+                   ("shift+Tab", "Zoom"),
                    ("shift+Tab", "page"), ("shift+Tab", "tree"), ("F6", "page"), ("F6", "tree")):
     press([key], where)
-print("Tab: tree, page, Zoom, Command1, Command3, and back; Shift+Tab the other way; F6 between tree and page")
+print("Tab: tree, page, Zoom, Command1, Command3, the book search, and back; Shift+Tab the other way; F6 between tree and page")
 
 # A key that moves the keyboard row tells of the row it moved to.
 heard.clear()
