@@ -64,7 +64,9 @@ TEST(BookpackSearch, HitsNoneAndMisuse) {
     for (char ch : stdoutText) lines += ch == '\n';
     EXPECT_EQ(lines, c.lines) << shown << "\n" << stdoutText;
     EXPECT_NE(stderrText.find(c.err), std::string::npos) << shown << "\n" << stderrText;
-    if (c.exit == 0) EXPECT_NE(stdoutText.find('*'), std::string::npos) << "no match marked:" << shown;
+    if (c.exit == 0) {
+      EXPECT_NE(stdoutText.find('*'), std::string::npos) << "no match marked:" << shown;
+    }
   }
 }
 
