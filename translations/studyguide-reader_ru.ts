@@ -79,6 +79,48 @@
     </message>
 </context>
 <context>
+    <name>reader::BookSearchField</name>
+    <message>
+        <source>Search the book</source>
+        <translation>Поиск по книге</translation>
+    </message>
+    <message>
+        <source>Indexing…</source>
+        <translation>Индексирование…</translation>
+    </message>
+    <message>
+        <source>Nothing found</source>
+        <translation>Ничего не найдено</translation>
+    </message>
+    <message>
+        <source>page</source>
+        <translation>стр.</translation>
+    </message>
+</context>
+<context>
+    <name>reader::FindBar</name>
+    <message>
+        <source>Find in the page</source>
+        <translation>Найти на странице</translation>
+    </message>
+    <message>
+        <source>Previous match (Shift+F3)</source>
+        <translation>Предыдущее совпадение (Shift+F3)</translation>
+    </message>
+    <message>
+        <source>Next match (F3)</source>
+        <translation>Следующее совпадение (F3)</translation>
+    </message>
+    <message>
+        <source>Close (Esc)</source>
+        <translation>Закрыть (Esc)</translation>
+    </message>
+    <message>
+        <source>No matches</source>
+        <translation>Совпадений нет</translation>
+    </message>
+</context>
+<context>
     <name>reader::PageMenu</name>
     <message>
         <source>Print</source>
