@@ -162,8 +162,10 @@ TEST(BookSearch, TwoWordsOfEveryPageNameFindItAmongTheFirstThree) {
     for (std::size_t p = 0; p < book->pages.size(); ++p) {
       std::vector<std::string> words = nameWords[p];
       ASSERT_GE(words.size(), 1u) << book->pages[p].name;
-      std::stable_sort(words.begin(), words.end(),
-                       [&](const std::string& a, const std::string& b) { return namesWith[a] < namesWith[b]; });
+      // Rarest first, ties in alphabetical order (the words are sorted).
+      std::sort(words.begin(), words.end(), [&](const std::string& a, const std::string& b) {
+        return std::pair(namesWith[a], a) < std::pair(namesWith[b], b);
+      });
       // A one-word name ("Латиница") is its own query.
       const std::string query = words.size() == 1 ? words[0] : words[0] + " " + words[1];
       // Pages that share one name ("Итоги и вопросы к обсуждению" closes
