@@ -1,0 +1,91 @@
+// The book search field headless: a query typed before there is an index
+// asks for one and says it is indexing (never "nothing found"), the list
+// comes as soon as the index does, and the keys move through it, choose and
+// close it.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
+#include "reader/BookSearchField.h"
+#include "reader/SearchIndexer.h"
+#include "reader/core/Base64.h"
+#include "reader/core/Cp1251.h"
+
+namespace {
+
+// QTest types ASCII only; a key press carrying its text is what a
+// keyboard with a Russian layout sends.
+void Type(QWidget& widget, const QString& text) {
+  for (const QChar c : text) {
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(&widget, &press);
+  }
+}
+
+TEST(BookSearchFieldTest, AQueryBeforeTheIndexWaitsForItThenTheKeysChoose) {
+  QWidget window;
+  window.resize(1195, 639);
+  reader::SearchIndexer indexer;
+  reader::BookSearchField field(indexer, window);
+  field.setGeometry(853, 16, 330, 33);
+  window.show();
+
+  reader::PageStore store;
+  store.SetSlot(1, reader::BytesToBase64(reader::Utf8ToCp1251("<p>Глиняные таблички Месопотамии</p>")));
+  store.SetSlot(2, reader::BytesToBase64(reader::Utf8ToCp1251("<p>Глиняные сосуды и таблички из глины</p>")));
+  int wanted = 0;
+  field.indexWanted = [&] {
+    ++wanted;
+    indexer.Rebuild(store);
+  };
+  QEventLoop loop;
+  indexer.ready = [&] {
+    field.IndexReady();
+    loop.quit();
+  };
+  std::vector<int> chosen;
+  QString match;
+  field.chosen = [&](int slot, const QString& text) {
+    chosen.push_back(slot);
+    match = text;
+  };
+
+  field.setFocus();
+  Type(field, QStringLiteral("глиняные"));
+  EXPECT_EQ(field.Rows(), QStringList{QStringLiteral("Indexing\u2026")});
+  EXPECT_EQ(wanted, 1) << "the index was asked for once";
+  // A guard against a build that never ends, not a wait for a timer.
+  QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+  loop.exec();
+  ASSERT_NE(indexer.Index(), nullptr);
+
+  const QStringList rows = field.Rows();
+  ASSERT_EQ(rows.size(), 2) << rows.join(QLatin1Char('|')).toStdString();
+  EXPECT_EQ(field.CurrentRow(), 0);
+  const int second = rows[1].contains(QStringLiteral("page 2")) ? 2 : 1;
+  EXPECT_TRUE(rows[1].contains(QStringLiteral("page %1").arg(second)));
+  EXPECT_TRUE(rows[0].contains(QStringLiteral("page %1").arg(3 - second)));
+  QTest::keyClick(&field, Qt::Key_Down);
+  QTest::keyClick(&field, Qt::Key_Down);  // stays on the last row
+  EXPECT_EQ(field.CurrentRow(), 1);
+  QTest::keyClick(&field, Qt::Key_Up);
+  QTest::keyClick(&field, Qt::Key_Down);
+  QTest::keyClick(&field, Qt::Key_Return);
+  EXPECT_EQ(chosen, std::vector<int>{second});
+  EXPECT_EQ(match, QStringLiteral("Глиняные"));
+  EXPECT_FALSE(field.ListShown());
+
+  field.clear();
+  Type(field, QStringLiteral("синхрофазотрон "));
+  EXPECT_EQ(field.Rows(), QStringList{QStringLiteral("Nothing found")});
+  QTest::keyClick(&field, Qt::Key_Escape);
+  EXPECT_FALSE(field.ListShown());
+  EXPECT_EQ(chosen.size(), 1u) << "Enter on a message chooses nothing";
+}
+
+}  // namespace
