@@ -309,6 +309,10 @@ TEST(BookPages, NamesAndSlotsAsTheContentsGiveThem) {
   while (big.size() < 5u << 20) big += "слово другое глиняное ";
   store.SetSlot(5, reader::BytesToBase64(Cp1251(big + "последнееслово</p>")));
   const std::vector<IndexedPage> pages = search::BookPages(store);
+  // Slots are read on several threads at once; each must come out as it
+  // does read alone.
+  for (const IndexedPage& page : pages)
+    EXPECT_EQ(page.text, search::ExtractPage(reader::Base64ToBytes(store.Slot(page.slot))).body) << page.slot;
   ASSERT_EQ(pages.size(), 4u);
   EXPECT_EQ(pages[0].slot, 1);
   EXPECT_EQ(pages[0].name, "1-bet Первая");
