@@ -29,7 +29,9 @@ void SearchIndexer::StartWorker() {
   worker_ = std::thread([this, store = next_] {
     std::shared_ptr<search::BookIndex> index;
     try {
-      index = std::make_shared<search::BookIndex>(search::BookPages(store));
+      // One thread: the index is background work, and the page being read
+      // and the window keep a core of their own.
+      index = std::make_shared<search::BookIndex>(search::BookPages(store, 1));
     } catch (const std::exception&) {
       // Out of memory on a monstrous book: searching finds nothing.
       index = std::make_shared<search::BookIndex>(std::vector<search::IndexedPage>{});

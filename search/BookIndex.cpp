@@ -199,7 +199,7 @@ void DropLoneLastLetter(std::string& text) {
 // and pages are independent of each other: the slots are shared out among
 // the processor's cores. Each slot's text lands in its own place, so the
 // result is the same as reading them one after another.
-std::vector<PageText> ExtractSlots(const reader::PageStore& store, int last) {
+std::vector<PageText> ExtractSlots(const reader::PageStore& store, int last, unsigned threads) {
   std::vector<PageText> texts(static_cast<std::size_t>(last) + 1);
   std::atomic<int> next{1};
   std::exception_ptr failure;
@@ -215,7 +215,7 @@ std::vector<PageText> ExtractSlots(const reader::PageStore& store, int last) {
     }
   };
   constexpr unsigned kMostWorkers = 4;
-  const unsigned workers = std::clamp(std::thread::hardware_concurrency(), 1u, kMostWorkers);
+  const unsigned workers = std::clamp(threads != 0 ? threads : std::thread::hardware_concurrency(), 1u, kMostWorkers);
   {
     std::vector<std::jthread> helpers;
     try {
@@ -231,7 +231,7 @@ std::vector<PageText> ExtractSlots(const reader::PageStore& store, int last) {
 
 }  // namespace
 
-std::vector<IndexedPage> BookPages(const reader::PageStore& store) {
+std::vector<IndexedPage> BookPages(const reader::PageStore& store, unsigned threads) {
   std::vector<std::string> names(reader::kSlotCount);
   const std::string& contentsSlot = store.Slot(reader::kContentsSlot);
   const bool lastIsPage = !reader::Base64ToBytes(contentsSlot).empty();
@@ -250,7 +250,7 @@ std::vector<IndexedPage> BookPages(const reader::PageStore& store) {
     }
   }
   const int last = lastIsPage ? reader::kLastSlot : reader::kLastSlot - 1;
-  std::vector<PageText> texts = ExtractSlots(store, last);
+  std::vector<PageText> texts = ExtractSlots(store, last, threads);
   std::vector<IndexedPage> pages;
   for (int slot = 1; slot <= last; ++slot) {
     PageText& text = texts[static_cast<std::size_t>(slot)];

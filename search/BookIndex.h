@@ -31,8 +31,9 @@ struct IndexedPage {
 // The pages of a book: slots 1 to 138, and 139 when it holds a page rather
 // than the contents list. Each is named by the first page entry of the
 // contents that shows it, or else by its own title. Slots that hold neither
-// a name nor any text are left out.
-std::vector<IndexedPage> BookPages(const reader::PageStore& store);
+// a name nor any text are left out. The pages are read on up to `threads`
+// threads at once (0: one per processor core).
+std::vector<IndexedPage> BookPages(const reader::PageStore& store, unsigned threads = 0);
 
 struct SnippetPart {
   std::string text;
