@@ -15,38 +15,12 @@
 #include <cstdio>
 #include <string>
 
+#include "reader/FirstPaintReporter.h"
+
 namespace {
 
-long long Now() {
-  return static_cast<long long>(
-      std::chrono::nanoseconds(std::chrono::steady_clock::now().time_since_epoch()).count());
-}
-
-// The reader's probe measures its first paint the same way: seen as it
-// starts, in any widget of the window (here the engine's own child, which
-// covers the view), reported once the events queued behind it (its flush)
-// have run.
-class FirstPaintReporter : public QObject {
- public:
-  explicit FirstPaintReporter(QWidget& window) : window_(window) { qApp->installEventFilter(this); }
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Paint && watched->isWidgetType() &&
-        static_cast<QWidget*>(watched)->window() == &window_) {
-      qApp->removeEventFilter(this);
-      QMetaObject::invokeMethod(
-          this,
-          [] {
-            std::printf("painted %lld\n", Now());
-            std::fflush(stdout);
-          },
-          Qt::QueuedConnection);
-    }
-    return false;
-  }
-
- private:
-  QWidget& window_;
-};
+using bench_protocol::FirstPaintReporter;
+const auto Now = bench_protocol::SteadyNanoseconds;
 
 }  // namespace
 

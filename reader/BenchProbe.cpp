@@ -18,16 +18,15 @@
 #include "platform/Browser.h"
 #include "platform/StandardControls.h"
 #include "reader/BookSearchField.h"
+#include "reader/FirstPaintReporter.h"
 #include "reader/Form1.h"
 #include "reader/SearchIndexer.h"
 
 namespace reader {
 namespace {
 
-long long SteadyNanoseconds() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
+using bench_protocol::FirstPaintReporter;
+using bench_protocol::SteadyNanoseconds;
 
 // The 256 most frequent colours, every other pixel taken to the nearest of
 // them without dithering: flat areas and gradients stay exact and the file
@@ -87,34 +86,6 @@ void RunCommand(Form1& window, const std::string& line) {
     QApplication::quit();
   }
 }
-
-// Prints "painted NS" once the window's first paint has gone to the screen:
-// the paint is seen as it starts, and the line waits for the events already
-// queued, the flush of that paint among them. Any widget of the window
-// counts: where an opaque child covers its parent, only the child is sent
-// the paint.
-class FirstPaintReporter : public QObject {
- public:
-  explicit FirstPaintReporter(QWidget& window) : QObject(&window), window_(window) { qApp->installEventFilter(this); }
-
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Paint && watched->isWidgetType() &&
-        static_cast<QWidget*>(watched)->window() == &window_) {
-      qApp->removeEventFilter(this);
-      QMetaObject::invokeMethod(
-          this,
-          [] {
-            std::printf("painted %lld\n", SteadyNanoseconds());
-            std::fflush(stdout);
-          },
-          Qt::QueuedConnection);
-    }
-    return false;
-  }
-
- private:
-  QWidget& window_;
-};
 
 }  // namespace
 

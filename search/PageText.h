@@ -31,7 +31,8 @@ PageText VisibleText(std::string_view utf8Html);
 PageText ExtractPage(std::string_view page);
 
 // Same-length fold of "ё" to "е" (and "Ё" to "Е"): both are two bytes in
-// UTF-8, so offsets in a folded text stay offsets in the original.
+// UTF-8, so a position in the folded text is the same position in the
+// page's own text, where snippets and matches are cut from.
 void FoldYo(std::string& utf8);
 
 }  // namespace search

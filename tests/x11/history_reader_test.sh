@@ -40,15 +40,8 @@ xdotool mousemove "$hx" "${closed[$((sections - 1))]}" click 1
 sleep 1.2
 mapfile -t rows < <(row_centres "$treeH")
 
-expected() {
-  "$bin/bookpack" extract "$bin/Data.dat" "$1" |
-    LC_ALL=C sed -e 's/background-color:#fff5d2/background-color:#E0E0E0/g' \
-                 -e 's/background: #83776e/background:#FFFFFF/g' \
-                 -e "s/'Calibri'; color:#000000/'Calibri'; color:#042640/g" \
-                 -e "s/'Times New Roman'; color:#000000/'Times New Roman'; color:#042640/g"
-}
-expected "$first" >"$work/first"
-expected "$second" >"$work/second"
+themed_page "$first" >"$work/first"
+themed_page "$second" >"$work/second"
 cmp -s "$work/first" "$work/second" && fail "pages $first and $second are alike: the test could not tell them apart"
 # Waits for tmp.html to hold one of the two pages, then for the view to
 # settle, so the next key reaches a page that is there.

@@ -75,3 +75,25 @@ row_centres() {
       if (!lit && start >= 0) { print top + int((start + y - 1) / 2); start = -1 } }
     BEGIN { start = -1 }'
 }
+
+# Page $1 of the built book as the window writes it to tmp.html: its bytes
+# with the four colour fragments replaced by the window's swatch colours.
+themed_page() {
+  "$bin/bookpack" extract "$bin/Data.dat" "$1" |
+    LC_ALL=C sed -e 's/background-color:#fff5d2/background-color:#E0E0E0/g' \
+                 -e 's/background: #83776e/background:#FFFFFF/g' \
+                 -e "s/'Calibri'; color:#000000/'Calibri'; color:#042640/g" \
+                 -e "s/'Times New Roman'; color:#000000/'Times New Roman'; color:#042640/g"
+}
+
+# Whether the page file ($page) comes to hold page $1 in the window's
+# colours within five seconds.
+shows_page() {
+  local _
+  themed_page "$1" >"$work/expected"
+  for _ in $(seq 1 100); do
+    cmp -s "$work/expected" "$page" && return 0
+    sleep 0.05
+  done
+  return 1
+}

@@ -23,19 +23,6 @@ sleep 1
 
 click_at() { xdotool mousemove "$1" "$2" click 1; }
 
-# Whether tmp.html comes to hold page $1 in the window's colours.
-shows_page() {
-  "$bin/bookpack" extract "$bin/Data.dat" "$1" |
-    LC_ALL=C sed -e 's/background-color:#fff5d2/background-color:#E0E0E0/g' \
-                 -e 's/background: #83776e/background:#FFFFFF/g' \
-                 -e "s/'Calibri'; color:#000000/'Calibri'; color:#042640/g" \
-                 -e "s/'Times New Roman'; color:#000000/'Times New Roman'; color:#042640/g" >"$work/expected"
-  for _ in $(seq 1 100); do
-    cmp -s "$work/expected" <(LC_ALL=C sed -e '' "$page") && return 0
-    sleep 0.05
-  done
-  return 1
-}
 
 # The book's outline: sections and the pages under each, in order.
 "$bin/bookpack" contents "$bin/Data.dat" >"$work/outline"
