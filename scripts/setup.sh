@@ -9,7 +9,7 @@ READER_PACKAGES=(
   googletest libgtest-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
   fonts-liberation fonts-dejavu-core
-  xvfb xauth xdotool x11-utils imagemagick poppler-utils
+  xvfb xauth xdotool x11-utils x11-xkb-utils imagemagick poppler-utils
   desktop-file-utils appstream appstream-util dpkg-dev lintian
   ccache
   libxapian-dev libgumbo-dev
