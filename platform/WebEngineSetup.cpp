@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <QByteArray>
+#include <QCoreApplication>
+#include <QQuickWindow>
 #include <QLoggingCategory>
 #include <QString>
 #include <QtGlobal>
@@ -31,6 +33,12 @@ void PrepareWebEngineProcess() {
   // pages' console are silenced. Rules a user sets in QT_LOGGING_RULES
   // still take precedence over these.
   QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false\njs.*=false"));
+  // What the engine's libraries set by themselves when they are loaded with
+  // the program, before the application object exists; loaded later, from
+  // their module, they find it done. The engine shares OpenGL contexts with
+  // Qt Quick, and draws through OpenGL.
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  QQuickWindow::setGraphicsApi(QSGRendererInterface::OpenGL);
 }
 
 }  // namespace platform

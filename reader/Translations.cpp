@@ -51,12 +51,20 @@ std::unique_ptr<InstalledTranslations> InstallTranslationsForUser() {
 
 QString DisplayName() { return QCoreApplication::translate("Application", "Study Guide Reader"); }
 
+namespace {
+
+QIcon BuiltInIcon() {
+  QIcon icon;
+  for (int size : {16, 24, 32, 48, 64, 128, 256})
+    icon.addFile(QStringLiteral(":/icon/%1.png").arg(size), QSize(size, size));
+  return icon;
+}
+
+}  // namespace
+
 QIcon AppIcon() {
   RegisterIconResources();
-  QIcon builtIn;
-  for (int size : {16, 24, 32, 48, 64, 128, 256})
-    builtIn.addFile(QStringLiteral(":/icon/%1.png").arg(size), QSize(size, size));
-  return QIcon::fromTheme(QLatin1String(kAppId), builtIn);
+  return QIcon::fromTheme(QLatin1String(kAppId), BuiltInIcon());
 }
 
 void SetUpAppIdentity() {
@@ -65,7 +73,8 @@ void SetUpAppIdentity() {
   // program's file name).
   QGuiApplication::setDesktopFileName(QLatin1String(kAppId));
   QCoreApplication::setApplicationName(QLatin1String(kAppId));
-  QApplication::setWindowIcon(AppIcon());
+  RegisterIconResources();
+  QApplication::setWindowIcon(BuiltInIcon());
 }
 
 }  // namespace reader

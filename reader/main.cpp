@@ -2,6 +2,9 @@
 #include <filesystem>
 #include <iostream>
 
+#include "platform/Browser.h"
+#include "platform/FontWarmUp.h"
+#include "platform/WebEngineModule.h"
 #include "platform/WebEngineSetup.h"
 #include "reader/Accessibility.h"
 #include "reader/BenchProbe.h"
@@ -11,6 +14,7 @@
 
 int main(int argc, char** argv) {
   if (const auto answered = reader::AnswerCommandLine(argc, argv, std::cout)) return *answered;
+  platform::WarmUpFonts();
   platform::PrepareWebEngineProcess();
   reader::InstallAccessibility();
   QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
@@ -23,7 +27,16 @@ int main(int argc, char** argv) {
   reader::Form1 window(std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()));
   reader::AttachBenchProbeIfAsked(window);
   window.Load();
+  // The web engine loads on the side while the window is shown and painted.
+  // Not earlier: loading it while the window is built slows the building
+  // more than it gains (both compete for the process's memory map).
+  platform::PreloadWebEngineModule();
   window.show();
+  // The icon theme's look-up takes several milliseconds; the window and its
+  // first page go first, with the compiled-in icon until then.
+  QObject::connect(
+      &window.WebBrowser1(), &platform::Browser::loadFinished, &window,
+      [] { QApplication::setWindowIcon(reader::AppIcon()); }, Qt::SingleShotConnection);
   const int code = app.exec();
   window.Unload();
   return code;
