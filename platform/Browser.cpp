@@ -2,10 +2,11 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QGuiApplication>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPalette>
-#include <QQuickWidget>
+#include <QOpenGLWidget>
 #include <QResizeEvent>
 
 #include <algorithm>
@@ -39,11 +40,17 @@ Browser::Browser(QWidget* parent, EngineStart start) : QWidget(parent) {
   }
   // The engine draws through a Qt Quick widget, and a window that gains its
   // first such child once it is on screen is destroyed and made anew for
-  // the other kind of drawing it needs (a new native window: a flicker, and
-  // a window id that dies under whoever holds it). A hidden one of our own
-  // makes the window of the right kind from the start.
-  engine_stand_in_ = new QQuickWidget(this);
-  engine_stand_in_->hide();
+  // the OpenGL drawing it needs (a new native window: a flicker, and a
+  // window id that dies under whoever holds it). A hidden OpenGL widget of
+  // our own makes the window of the right kind from the start; it is one,
+  // not a Qt Quick widget, because Qt Quick's libraries would add a tenth
+  // of the program's start-up before the window (they come with the engine).
+  // Headless platforms draw no OpenGL and never remake the window.
+  const QString platform = QGuiApplication::platformName();
+  if (platform != QLatin1String("offscreen") && platform != QLatin1String("minimal")) {
+    engine_stand_in_ = new QOpenGLWidget(this);
+    engine_stand_in_->hide();
+  }
   // Watched through the application: a widget wholly covered by opaque
   // children is never sent a paint of its own, so any widget of the window
   // counts.

@@ -1,6 +1,11 @@
 #include "platform/WebEngineModule.h"
 
 #include <dlfcn.h>
+
+#include <QApplication>
+#include <QOpenGLContext>
+#include <sys/resource.h>
+#include <cstdlib>
 #include <unistd.h>
 
 
@@ -53,7 +58,15 @@ std::shared_future<Loaded> Loading(std::launch how) {
 
 }  // namespace
 
-void PreloadWebEngineModule() { Loading(std::launch::async); }
+void PreloadWebEngineModule() {
+  // Loaded now, not while the module loads: a library loaded meanwhile
+  // waits until the module is in (the loader takes one at a time). The
+  // platform's OpenGL support is loaded on the first question about it,
+  // a style from a plugin on the first use of the style.
+  QOpenGLContext::supportsThreadedOpenGL();
+  QApplication::style();
+  Loading(std::launch::async);
+}
 
 CreatePageEngineFunction WebEngineModule(QString* problem) {
   // Deferred: without a preload, the load runs here, on the caller's thread.

@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QCoreApplication>
-#include <QQuickWindow>
 #include <QLoggingCategory>
 #include <QString>
 #include <QtGlobal>
@@ -35,10 +34,10 @@ void PrepareWebEngineProcess() {
   QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false\njs.*=false"));
   // What the engine's libraries set by themselves when they are loaded with
   // the program, before the application object exists; loaded later, from
-  // their module, they find it done. The engine shares OpenGL contexts with
-  // Qt Quick, and draws through OpenGL.
+  // their module, they find it done: the engine shares OpenGL contexts with
+  // Qt's. (Qt Quick's OpenGL drawing is the default here, and the engine's
+  // libraries ask for it as they load, before any Qt Quick window exists.)
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-  QQuickWindow::setGraphicsApi(QSGRendererInterface::OpenGL);
 }
 
 }  // namespace platform

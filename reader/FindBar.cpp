@@ -35,7 +35,6 @@ FindBar::FindBar(platform::Browser& view, QWidget& window) : QFrame(&window), vi
   field_ = new QLineEdit(this);
   field_->setPlaceholderText(tr("Find in the page"));
   field_->setAccessibleName(tr("Find in the page"));
-  field_->setClearButtonEnabled(true);
   field_->installEventFilter(this);
   status_ = new QLabel(this);
   status_->setMinimumWidth(90);
@@ -81,6 +80,9 @@ FindBar::FindBar(platform::Browser& view, QWidget& window) : QFrame(&window), vi
 }
 
 void FindBar::Open(const QString& text, bool whenPageLoads) {
+  // Not at start-up: the button's icon is read through the image plugins
+  // (see DecodeImage), and the bar is hidden until now anyway.
+  field_->setClearButtonEnabled(true);
   Place();
   show();
   raise();

@@ -2,9 +2,12 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QPixmap>
 #include <QLibraryInfo>
 #include <QTranslator>
 
+#include "platform/PngImage.h"
 #include "reader/core/UiLanguage.h"
 
 static void RegisterIconResources() { Q_INIT_RESOURCE(icon); }
@@ -53,10 +56,14 @@ QString DisplayName() { return QCoreApplication::translate("Application", "Study
 
 namespace {
 
+// Decoded here rather than by QIcon, which would load every image format
+// plugin to read them (see DecodeImage).
 QIcon BuiltInIcon() {
   QIcon icon;
-  for (int size : {16, 24, 32, 48, 64, 128, 256})
-    icon.addFile(QStringLiteral(":/icon/%1.png").arg(size), QSize(size, size));
+  for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+    QFile file(QStringLiteral(":/icon/%1.png").arg(size));
+    if (file.open(QIODevice::ReadOnly)) icon.addPixmap(QPixmap::fromImage(platform::DecodeImage(file.readAll())));
+  }
   return icon;
 }
 

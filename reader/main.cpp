@@ -19,6 +19,8 @@ int main(int argc, char** argv) {
   reader::InstallAccessibility();
   QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
   QApplication app(argc, argv);
+  // The web engine loads on the side while the window is built and shown.
+  platform::PreloadWebEngineModule();
   reader::SetUpAppIdentity();
   const auto translations = reader::InstallTranslationsForUser();
   // The book lives next to the program. Qt reads the folder from
@@ -27,10 +29,6 @@ int main(int argc, char** argv) {
   reader::Form1 window(std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()));
   reader::AttachBenchProbeIfAsked(window);
   window.Load();
-  // The web engine loads on the side while the window is shown and painted.
-  // Not earlier: loading it while the window is built slows the building
-  // more than it gains (both compete for the process's memory map).
-  platform::PreloadWebEngineModule();
   window.show();
   // The icon theme's look-up takes several milliseconds; the window and its
   // first page go first, with the compiled-in icon until then.

@@ -11,8 +11,32 @@ if grep -q WebEngine <<<"$needed"; then
 fi
 [ -f "$bin/web/reader_web.so" ] || { echo "no engine module at $bin/web/reader_web.so"; exit 1; }
 
+# While the module loads beside the window, a library the window's thread
+# loads would wait for it, holding back the first paint: between the start
+# of the module's load and the first paint, nothing else may be loaded but
+# by the engine's own libraries.
+runtime=$(mktemp -d)
+trap 'rm -rf "$runtime"' EXIT
+chmod 700 "$runtime"
+coproc TRACED { XDG_RUNTIME_DIR="$runtime" QT_QPA_PLATFORM=offscreen READER_BENCH=1 LD_DEBUG=files \
+  exec "$bin/reader" 2>&1; }
+trace= loading=0
+while IFS= read -r -t 30 line <&"${TRACED[0]}"; do
+  case $line in *reader_web.so*"dynamically loaded"*) loading=1 ;; esac
+  [ "$loading" = 1 ] && trace+="$line"$'\n'
+  case $line in painted*) break ;; esac
+done
+echo quit >&"${TRACED[1]}"
+# The trace goes on after the paint; drained, it cannot block the reader.
+exec {rest}<&"${TRACED[0]}"
+cat <&"$rest" >/dev/null &
+wait "$TRACED_PID" || true
+grep -q '^painted' <<<"$trace" || { echo "no first paint after the module's load began"; exit 1; }
+others=$(grep 'dynamically loaded by' <<<"$trace" | grep -v 'reader_web.so\|WebEngine' || true)
+[ -z "$others" ] || { echo "loaded while the module loads, before the first paint:"; echo "$others"; exit 1; }
+
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap 'rm -rf "$work" "$runtime"' EXIT
 mkdir -m 700 "$work/runtime"
 cp "$bin/reader" "$bin/Data.dat" "$work/"
 # The bench protocol reports the first paint and every finished load; the
