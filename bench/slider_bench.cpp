@@ -170,7 +170,7 @@ struct ReaderPage {
   void Show(const QString& file) {
     if (shown == file) return;
     QEventLoop loop;
-    QObject::connect(browser, &QWebEngineView::loadFinished, &loop, &QEventLoop::quit);
+    QObject::connect(browser, &platform::Browser::loadFinished, &loop, &QEventLoop::quit);
     browser->Navigate(file);
     loop.exec();
     shown = file;

@@ -2,27 +2,29 @@
 
 #include <QString>
 #include <QUrl>
-#include <QWebEngineView>
+#include <QWidget>
 
 #include <functional>
+#include <memory>
 
-class QWebEngineProfile;
+#include "platform/PageShared.h"
+
+class QLabel;
+class QPageLayout;
+class QPrinter;
+class QWebEnginePage;
 
 namespace platform {
 
-class BrowserPage;
-class LocalPageInterceptor;
-class PageSchemeHandler;
-
-// Whether an HTML page declares its own character set (byte order mark,
-// XML declaration, or a meta element naming a charset).
-bool PageDeclaresCharset(const QByteArray& page);
+class PageEngine;
 
 // The embedded page viewer. It shows one local HTML file at a time, treats
 // that page as untrusted (the page text comes from a data file anyone can
 // edit): the page reaches no network, reads no other file, opens no window
-// and stores nothing on disk. loadFinished(bool) is QWebEngineView's own.
-class Browser : public QWebEngineView {
+// and stores nothing on disk. The web engine itself lives in a module of
+// its own (see WebEngineModule.h); this widget holds it once it runs, and
+// until then keeps what it is asked for.
+class Browser : public QWidget {
   Q_OBJECT
 
  public:
@@ -61,24 +63,37 @@ class Browser : public QWebEngineView {
   // Starts the web engine now if it has not started yet. Until it has, the
   // view shows an empty white area, Navigate only remembers the address
   // (the last one asked for is loaded when the engine starts), and zoom and
-  // silence are kept for the page to come.
+  // silence are kept for the page to come. When the engine cannot be
+  // loaded, the view says so in place of the page, EngineProblem tells why,
+  // and every navigation ends in loadFinished(false).
   void StartEngine();
-  bool EngineRunning() const { return page_ != nullptr; }
+  bool EngineRunning() const { return engine_ != nullptr; }
+  const QString& EngineProblem() const { return engine_problem_; }
   // The point where features hook into the page: fn runs once the engine has
   // started and the page exists, before the first navigation is carried
-  // out; at once when it already runs. Code that needs the page must come
-  // through here (or through page()), never through QWebEngineView's own
-  // members that reach for a page before there is one of ours: those would
-  // make a default page with none of this view's protections.
+  // out; at once when it already runs.
   void WhenEngineStarted(QObject* context, std::function<void()> fn);
 
-  // QWebEngineView's, except that they start the engine when it has not
-  // started yet (Qt's own would make an unprotected default page).
+  // These start the engine when it has not started yet. page() is the
+  // engine's own page (nullptr when the engine could not be loaded), for
+  // code that links the engine itself.
   QWebEnginePage* page() const;
   QUrl url() const;
   QString title() const;
   bool hasSelection() const;
   QString selectedText() const;
+  qreal zoomFactor() const;
+
+  // Finds text in the page, from the current match on; findTextFinished
+  // reports the outcome. An empty text ends the search and its highlight.
+  void findText(const QString& text, bool backward = false);
+  void SelectAll();
+  // Whether printing and PDF keep the page's background colours.
+  void SetPrintElementBackgrounds(bool on);
+  // printFinished reports the end; the printer must live until then.
+  void print(QPrinter* printer);
+  // done gets the document, empty when it could not be made.
+  void printToPdf(std::function<void(const QByteArray& pdf)> done, const QPageLayout& layout);
 
   // While silent, alert/confirm/prompt, beforeunload and script errors never
   // show a dialog or block: a confirm counts as OK, a prompt as OK with its
@@ -102,6 +117,10 @@ class Browser : public QWebEngineView {
   int RequestedZoomPercent() const { return requested_zoom_percent_; }
 
  signals:
+  void loadFinished(bool ok);
+  void titleChanged(const QString& title);
+  void printFinished(bool ok);
+  void findTextFinished(int activeMatch, int numberOfMatches);
   // The wheel turned over the page with Ctrl held, in whole notches (away
   // from the reader positive). The page itself does not zoom on it: the
   // window's zoom slider does, so the two never disagree.
@@ -110,30 +129,25 @@ class Browser : public QWebEngineView {
   void EngineStarted();
 
  protected:
-  bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
-  // Qt's own show, hide and close handlers and its drag handler reach for
-  // the page; before the engine starts there is none to tell.
-  void showEvent(QShowEvent* event) override;
-  void hideEvent(QHideEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
-  void dragEnterEvent(QDragEnterEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
-  void ApplyZoomToCurrentDocument();
   void SetShownFile(const QString& clean_path);
   void Load(const QUrl& url);
+  void ShowEngineProblem();
 
   bool silent_ = false;
+  bool print_backgrounds_ = false;
   int zoom_percent_ = 100;
   int requested_zoom_percent_ = 100;
   bool zoom_handover_queued_ = false;
-  int ctrl_wheel_angle_ = 0;  // eighths of a degree short of a whole notch
-  QWebEngineProfile* profile_ = nullptr;
-  LocalPageInterceptor* interceptor_ = nullptr;
-  PageSchemeHandler* page_scheme_ = nullptr;
   QString shown_file_;
-  BrowserPage* page_ = nullptr;
+  PageEngine* engine_ = nullptr;
+  bool engine_tried_ = false;
+  QString engine_problem_;
+  QLabel* problem_label_ = nullptr;
+  QUrl failed_url_;
   // The last address asked for before the engine started.
   QUrl pending_load_;
   bool load_pending_ = false;

@@ -1,5 +1,7 @@
 #include "platform/QtSurface.h"
 
+#include "platform/PngImage.h"
+
 #include <QApplication>
 #include <QHideEvent>
 #include <QKeyEvent>
@@ -106,8 +108,8 @@ QImage WrapPicture(const drawing::Picture& picture) {
 }
 
 drawing::PicturePtr DecodePicture(const QByteArray& bytes) {
-  QImage decoded;
-  if (!decoded.loadFromData(bytes)) return nullptr;
+  QImage decoded = DecodeImage(bytes);
+  if (decoded.isNull()) return nullptr;
   decoded = decoded.convertToFormat(QImage::Format_ARGB32_Premultiplied);
   auto picture = std::make_shared<drawing::Picture>(decoded.width(), decoded.height());
   for (int y = 0; y < decoded.height(); ++y) {

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QLoggingCategory>
 #include <QString>
 #include <QtGlobal>
@@ -31,6 +32,12 @@ void PrepareWebEngineProcess() {
   // pages' console are silenced. Rules a user sets in QT_LOGGING_RULES
   // still take precedence over these.
   QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false\njs.*=false"));
+  // What the engine's libraries set by themselves when they are loaded with
+  // the program, before the application object exists; loaded later, from
+  // their module, they find it done: the engine shares OpenGL contexts with
+  // Qt's. (Qt Quick's OpenGL drawing is the default here, and the engine's
+  // libraries ask for it as they load, before any Qt Quick window exists.)
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 
 }  // namespace platform

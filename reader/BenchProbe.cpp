@@ -94,7 +94,7 @@ bool AttachBenchProbeIfAsked(Form1& window) {
   // The application's filter sees the first paint before the browser's own
   // filter does, so the line is queued ahead of the engine's start.
   new FirstPaintReporter(window);
-  QObject::connect(&window.WebBrowser1(), &QWebEngineView::loadFinished, &window, [&window](bool ok) {
+  QObject::connect(&window.WebBrowser1(), &platform::Browser::loadFinished, &window, [&window](bool ok) {
     // The empty address before each page is not a page.
     const platform::Browser& browser = window.WebBrowser1();
     if (browser.ShownFile().isEmpty() || browser.url().path() != browser.ShownFile()) return;

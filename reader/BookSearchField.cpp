@@ -37,7 +37,6 @@ BookSearchField::BookSearchField(const SearchIndexer& indexer, QWidget& window)
   setObjectName(QStringLiteral("BookSearchField"));
   setPlaceholderText(tr("Search the book"));
   setAccessibleName(tr("Search the book"));
-  setClearButtonEnabled(true);
 
   list_ = new QFrame(&window);
   list_->setObjectName(QStringLiteral("BookSearchList"));
@@ -52,7 +51,13 @@ BookSearchField::BookSearchField(const SearchIndexer& indexer, QWidget& window)
   rows_->setSpacing(0);
   list_->hide();
 
-  connect(this, &QLineEdit::textChanged, this, [this] { Update(); });
+  connect(this, &QLineEdit::textChanged, this, [this] {
+    // The button shows only over text; enabled at the first, not at
+    // start-up, as its icon is read through the image plugins (see
+    // DecodeImage).
+    setClearButtonEnabled(true);
+    Update();
+  });
   for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::Key_K), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F)}) {
     auto* shortcut = new QShortcut(keys, &window);
     connect(shortcut, &QShortcut::activated, this, [this] {

@@ -8,8 +8,6 @@
 #include <QLineEdit>
 #include <QShortcut>
 #include <QToolButton>
-#include <QWebEngineFindTextResult>
-#include <QWebEnginePage>
 
 #include "platform/Browser.h"
 
@@ -37,7 +35,6 @@ FindBar::FindBar(platform::Browser& view, QWidget& window) : QFrame(&window), vi
   field_ = new QLineEdit(this);
   field_->setPlaceholderText(tr("Find in the page"));
   field_->setAccessibleName(tr("Find in the page"));
-  field_->setClearButtonEnabled(true);
   field_->installEventFilter(this);
   status_ = new QLabel(this);
   status_->setMinimumWidth(90);
@@ -63,14 +60,10 @@ FindBar::FindBar(platform::Browser& view, QWidget& window) : QFrame(&window), vi
   connect(previous, &QToolButton::clicked, this, [this] { Step(true); });
   connect(next, &QToolButton::clicked, this, [this] { Step(false); });
   connect(close, &QToolButton::clicked, this, [this] { Close(); });
-  // Asking for the page before the engine runs would start it: the window
-  // lets its first paint go first.
-  view_.WhenEngineStarted(this, [this] {
-    connect(view_.page(), &QWebEnginePage::findTextFinished, this,
-            [this](const QWebEngineFindTextResult& result) { ShowResult(result); });
-  });
+  connect(&view_, &platform::Browser::findTextFinished, this,
+          [this](int activeMatch, int numberOfMatches) { ShowResult(activeMatch, numberOfMatches); });
   // Another page shown while the bar is open is searched in its turn.
-  connect(&view_, &QWebEngineView::loadFinished, this, [this](bool ok) {
+  connect(&view_, &platform::Browser::loadFinished, this, [this](bool ok) {
     if (ok && isVisible() && !field_->text().isEmpty()) Find(false);
   });
 
@@ -87,6 +80,9 @@ FindBar::FindBar(platform::Browser& view, QWidget& window) : QFrame(&window), vi
 }
 
 void FindBar::Open(const QString& text, bool whenPageLoads) {
+  // Not at start-up: the button's icon is read through the image plugins
+  // (see DecodeImage), and the bar is hidden until now anyway.
+  field_->setClearButtonEnabled(true);
   Place();
   show();
   raise();
@@ -105,7 +101,7 @@ void FindBar::Open(const QString& text, bool whenPageLoads) {
 
 void FindBar::Close() {
   hide();
-  view_.page()->findText(QString());
+  view_.findText(QString());
   matches_ = 0;
   SetNothingMatches(false);
   status_->clear();
@@ -117,7 +113,7 @@ QString FindBar::Status() const { return status_->text(); }
 void FindBar::Find(bool backward) {
   const QString text = field_->text();
   if (text.isEmpty()) {
-    view_.page()->findText(QString());
+    view_.findText(QString());
     matches_ = 0;
     SetNothingMatches(false);
     status_->clear();
@@ -125,7 +121,7 @@ void FindBar::Find(bool backward) {
   }
   // Case-insensitive unless asked otherwise; the page highlights every
   // match and scrolls to the current one.
-  view_.page()->findText(text, backward ? QWebEnginePage::FindBackward : QWebEnginePage::FindFlags());
+  view_.findText(text, backward);
 }
 
 void FindBar::Step(bool backward) {
@@ -136,13 +132,13 @@ void FindBar::Step(bool backward) {
   Find(backward);
 }
 
-void FindBar::ShowResult(const QWebEngineFindTextResult& result) {
+void FindBar::ShowResult(int activeMatch, int numberOfMatches) {
   // A result for a search the field no longer holds (cleared meanwhile).
   if (field_->text().isEmpty()) return;
-  matches_ = result.numberOfMatches();
+  matches_ = numberOfMatches;
   SetNothingMatches(matches_ == 0);
   status_->setText(matches_ == 0 ? tr("No matches")
-                                 : QStringLiteral("%1 / %2").arg(result.activeMatch()).arg(matches_));
+                                 : QStringLiteral("%1 / %2").arg(activeMatch).arg(matches_));
 }
 
 void FindBar::SetNothingMatches(bool nothing) {

@@ -12,7 +12,6 @@
 class QLabel;
 class QLineEdit;
 class QToolButton;
-class QWebEngineFindTextResult;
 
 namespace platform {
 class Browser;
@@ -48,7 +47,7 @@ class FindBar : public QFrame {
  private:
   void Find(bool backward);
   void Step(bool backward);
-  void ShowResult(const QWebEngineFindTextResult& result);
+  void ShowResult(int activeMatch, int numberOfMatches);
   void SetNothingMatches(bool nothing);
   void Place();
 

@@ -231,7 +231,7 @@ void Form1::CreateSearch() {
   };
   // The index is built once the first page is on screen, never on the way
   // to it.
-  connect(browser_, &QWebEngineView::loadFinished, indexer_, [this] {
+  connect(browser_, &platform::Browser::loadFinished, indexer_, [this] {
     if (!indexer_->Started() && !browser_->ShownFile().isEmpty()) indexer_->Rebuild(store_);
   });
 }

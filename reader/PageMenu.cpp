@@ -15,9 +15,6 @@
 #include <QSaveFile>
 #include <QShortcut>
 #include <QStandardPaths>
-#include <QWebEnginePage>
-#include <QWebEngineScript>
-#include <QWebEngineSettings>
 
 #include "platform/Browser.h"
 
@@ -58,19 +55,15 @@ PageMenu::PageMenu(platform::Browser& browser, QWidget& window, PageActions acti
     return path;
   };
 
-  // The page is saved and printed in the colours the reader sees. Set once
-  // the engine is up: asking for the page earlier would start the engine
-  // before the window's first paint.
-  browser_.WhenEngineStarted(this, [this] {
-    browser_.page()->settings()->setAttribute(QWebEngineSettings::PrintElementBackgrounds, true);
-  });
+  // The page is saved and printed in the colours the reader sees.
+  browser_.SetPrintElementBackgrounds(true);
   browser_.setContextMenuPolicy(Qt::CustomContextMenu);
   connect(&browser_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
     QMenu* menu = Build(&browser_);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(browser_.mapToGlobal(at));
   });
-  connect(&browser_, &QWebEngineView::printFinished, this, [this](bool ok) {
+  connect(&browser_, &platform::Browser::printFinished, this, [this](bool ok) {
     printer_.reset();
     if (!ok && actions_.report) actions_.report(tr("The page could not be printed."));
     if (printDone) printDone(ok);
@@ -103,11 +96,7 @@ QMenu* PageMenu::Build(QWidget* parent) {
   // Both act on the page whether or not it has the keyboard focus (the
   // engine's own editing commands need it, and a menu takes it away).
   add(tr("Copy"), browser_.hasSelection(), [this] { QApplication::clipboard()->setText(browser_.selectedText()); });
-  add(tr("Select all"), true, [this] {
-    browser_.page()->runJavaScript(
-        QStringLiteral("if (document.body) window.getSelection().selectAllChildren(document.body);"),
-        QWebEngineScript::ApplicationWorld);
-  });
+  add(tr("Select all"), true, [this] { browser_.SelectAll(); });
   if (findInPage_) add(tr("Find in the page"), true, findInPage_);
   menu->addSeparator();
   add(tr("Print…"), !printer_, [this] { Print(); });
@@ -144,7 +133,7 @@ void PageMenu::SaveAsPdf() {
   const QPageLayout layout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10),
                            QPageLayout::Millimeter);
   QPointer<PageMenu> self(this);
-  browser_.page()->printToPdf(
+  browser_.printToPdf(
       [self, path](const QByteArray& pdf) {
         if (!self) return;
         self->saving_ = false;

@@ -2,9 +2,12 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QPixmap>
 #include <QLibraryInfo>
 #include <QTranslator>
 
+#include "platform/PngImage.h"
 #include "reader/core/UiLanguage.h"
 
 static void RegisterIconResources() { Q_INIT_RESOURCE(icon); }
@@ -51,12 +54,24 @@ std::unique_ptr<InstalledTranslations> InstallTranslationsForUser() {
 
 QString DisplayName() { return QCoreApplication::translate("Application", "Study Guide Reader"); }
 
+namespace {
+
+// Decoded here rather than by QIcon, which would load every image format
+// plugin to read them (see DecodeImage).
+QIcon BuiltInIcon() {
+  QIcon icon;
+  for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+    QFile file(QStringLiteral(":/icon/%1.png").arg(size));
+    if (file.open(QIODevice::ReadOnly)) icon.addPixmap(QPixmap::fromImage(platform::DecodeImage(file.readAll())));
+  }
+  return icon;
+}
+
+}  // namespace
+
 QIcon AppIcon() {
   RegisterIconResources();
-  QIcon builtIn;
-  for (int size : {16, 24, 32, 48, 64, 128, 256})
-    builtIn.addFile(QStringLiteral(":/icon/%1.png").arg(size), QSize(size, size));
-  return QIcon::fromTheme(QLatin1String(kAppId), builtIn);
+  return QIcon::fromTheme(QLatin1String(kAppId), BuiltInIcon());
 }
 
 void SetUpAppIdentity() {
@@ -65,7 +80,8 @@ void SetUpAppIdentity() {
   // program's file name).
   QGuiApplication::setDesktopFileName(QLatin1String(kAppId));
   QCoreApplication::setApplicationName(QLatin1String(kAppId));
-  QApplication::setWindowIcon(AppIcon());
+  RegisterIconResources();
+  QApplication::setWindowIcon(BuiltInIcon());
 }
 
 }  // namespace reader

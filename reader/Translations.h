@@ -47,8 +47,9 @@ QString TranslationsFolder();
 QString DisplayName();
 // The icon of the icon theme, else the one compiled into the program.
 QIcon AppIcon();
-// Desktop file name, application name (the X11 window class) and window
-// icon; before the first window is created.
+// Desktop file name, application name (the X11 window class) and the
+// compiled-in window icon; before the first window is created. AppIcon can
+// replace the icon later: looking up the icon theme takes a while.
 void SetUpAppIdentity();
 
 }  // namespace reader

@@ -4,7 +4,7 @@
 # One package per line keeps the list easy to review.
 READER_PACKAGES=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin libqt6webengine6-data libgl-dev
+  qt6-base-dev libfontconfig-dev libpng-dev qt6-webengine-dev libqt6webenginecore6-bin libqt6webengine6-data libgl-dev
   libxcb-xinput-dev libxi-dev
   googletest libgtest-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev

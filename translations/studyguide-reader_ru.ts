@@ -72,6 +72,13 @@
     </message>
 </context>
 <context>
+    <name>platform::Browser</name>
+    <message>
+        <source>The pages cannot be shown: %1</source>
+        <translation>Страницы не могут быть показаны: %1</translation>
+    </message>
+</context>
+<context>
     <name>platform::PageStoppedCover</name>
     <message>
         <source>The page stopped</source>

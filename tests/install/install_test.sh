@@ -23,7 +23,7 @@ cmake --install "$build" --prefix "$P" >/dev/null
 id=io.github.studyguide.Reader
 app="$P/lib/studyguide-reader"
 
-for f in bin/bookpack lib/studyguide-reader/reader lib/studyguide-reader/Data.dat \
+for f in bin/bookpack lib/studyguide-reader/reader lib/studyguide-reader/web/reader_web.so lib/studyguide-reader/Data.dat \
          lib/studyguide-reader/Data/names.txt lib/studyguide-reader/Lor2/02.html \
          lib/studyguide-reader/translations/studyguide-reader_ru.qm \
          share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
@@ -128,6 +128,9 @@ deb=$("$source_tree/scripts/package-deb.sh" | tail -1)
 deb="$source_tree/$deb"
 [ -f "$deb" ] || fail "package-deb.sh built no package"
 dpkg-deb -f "$deb" Recommends | grep -qw qt6-wayland || fail "the package does not recommend qt6-wayland"
+# The engine is linked by the module alone; its libraries must still be
+# among the package's dependencies.
+dpkg-deb -f "$deb" Depends | grep -qw libqt6webenginewidgets6 || fail "the package does not depend on the web engine"
 lintian --pedantic --tag-display-limit 0 "$deb" >"$work/lintian.log" 2>&1 || true
 echo "lintian --pedantic $(basename "$deb"):"
 cat "$work/lintian.log"

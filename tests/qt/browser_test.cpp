@@ -31,6 +31,7 @@
 #include <cstdlib>
 
 #include "platform/Browser.h"
+#include "tests/qt/PageInput.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ void WriteFile(const QString& path, const QByteArray& bytes) {
 // Navigates and waits for the matching loadFinished; returns its argument.
 // The elapsed time goes to *elapsed_ms when asked for.
 bool NavigateAndWait(Browser& browser, const QString& address, qint64* elapsed_ms = nullptr) {
-  QSignalSpy finished(&browser, &QWebEngineView::loadFinished);
+  QSignalSpy finished(&browser, &platform::Browser::loadFinished);
   QElapsedTimer clock;
   clock.start();
   browser.Navigate(address);
@@ -265,7 +266,7 @@ TEST(BrowserTest, AnEngineStartedAfterThePaintCarriesOutWhatWasAskedBefore) {
   int paints_at_start = -1;
   int loads_at_start = -1;
   int hooks = 0;
-  QSignalSpy loads(browser, &QWebEngineView::loadFinished);
+  QSignalSpy loads(browser, &platform::Browser::loadFinished);
   browser->WhenEngineStarted(&window, [&] {
     ++hooks;
     paints_at_start = counter.paints;
@@ -450,7 +451,7 @@ TEST(BrowserTest, HostilePageNeitherBlocksNorReachesAnything) {
   browser.show();
   const QWidgetList windows_before = QApplication::topLevelWidgets();
 
-  QSignalSpy titles(&browser, &QWebEngineView::titleChanged);
+  QSignalSpy titles(&browser, &platform::Browser::titleChanged);
   EXPECT_TRUE(NavigateAndWait(browser, hostile));
   while (browser.title() != "done" && titles.wait(kLoadTimeoutMs)) {
   }
@@ -482,7 +483,7 @@ TEST(BrowserTest, HostilePageNeitherBlocksNorReachesAnything) {
   ASSERT_TRUE(NavigateAndWait(browser, hostile));
   while (browser.title() != "done" && titles.wait(kLoadTimeoutMs)) {
   }
-  QWidget* input = browser.focusProxy() ? browser.focusProxy() : &browser;
+  QWidget* input = PageInput(browser);
   for (int attempt = 0; attempt < 50 && RunScript(browser, "String(results.clicked)") != "true"; ++attempt) {
     QTest::mouseClick(input, Qt::LeftButton, {}, QPoint(100, 100));
     LetRendererCatchUp(20);
@@ -548,7 +549,7 @@ TEST(BrowserTest, CtrlWheelDoesNotChangeTheZoom) {
   browser.show();
   ASSERT_TRUE(NavigateAndWait(browser, page));
   ASSERT_EQ(BoxWidthSettlingOn(browser, QColor(255, 0, 0), 200), 200);
-  QWidget* target = browser.focusProxy() ? browser.focusProxy() : &browser;
+  QWidget* target = PageInput(browser);
   for (int i = 0; i < 5; ++i) {
     QWheelEvent wheel(QPointF(50, 50), browser.mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, 120), Qt::NoButton,
                       Qt::ControlModifier, Qt::NoScrollPhase, false);

@@ -79,7 +79,7 @@ class Form1Test : public ::testing::Test {
 
   // Waits for the browser to finish loading the page file (not the blank).
   static bool WaitForPage(Form1& form) {
-    QSignalSpy spy(&form.WebBrowser1(), &QWebEngineView::loadFinished);
+    QSignalSpy spy(&form.WebBrowser1(), &platform::Browser::loadFinished);
     auto shown = [&] {
       const platform::Browser& b = form.WebBrowser1();
       return !b.ShownFile().isEmpty() && b.url().path() == b.ShownFile();
@@ -338,7 +338,7 @@ TEST_F(Form1Test, ANewPageStartsAtItsTopWhateverTheOldOneWasScrolledTo) {
   };
   run("window.scrollTo(0, 1500)");
   ASSERT_EQ(run("window.scrollY").toInt(), 1500);
-  QSignalSpy loads(&form->WebBrowser1(), &QWebEngineView::loadFinished);
+  QSignalSpy loads(&form->WebBrowser1(), &platform::Browser::loadFinished);
   form->List1().SetListIndex(2);
   ASSERT_TRUE(loads.wait(10000));
   // Give a restore that comes after the load the time to happen.
@@ -356,7 +356,7 @@ TEST_F(Form1Test, UnwritablePageFileIsReportedAndTheReaderGoesOn) {
   const fs::path page = form->PageFile();
   fs::remove(page);
   fs::create_directory(page);  // cannot be opened for writing, even by root
-  QSignalSpy loads(&form->WebBrowser1(), &QWebEngineView::loadFinished);
+  QSignalSpy loads(&form->WebBrowser1(), &platform::Browser::loadFinished);
   form->List1().SetListIndex(2);
   EXPECT_TRUE(form->LastError().contains("tmp.html")) << form->LastError().toStdString();
   // The page shown before is not left standing as if it were the chosen one.

@@ -27,7 +27,8 @@
 
 #include "controls/slider/Hscroll.h"
 #include "platform/Browser.h"
-#include "platform/PageStoppedCover.h"
+#include "platform/PageShared.h"
+#include "tests/qt/PageInput.h"
 #include "platform/StandardControls.h"
 #include "reader/Form1.h"
 #include "reader/PageMenu.h"
@@ -268,7 +269,7 @@ TEST_F(PageMenuTest, KeysAndMouseButtonsGoBackAndForward) {
   form->WebBrowser1().setFocus();
   // The engine's widget that takes the input; a new document may bring a
   // new one.
-  const auto page = [&] { return form->WebBrowser1().focusProxy(); };
+  const auto page = [&] { return form->WebBrowser1().EngineRunning() ? PageInput(form->WebBrowser1()) : nullptr; };
   ASSERT_TRUE(WaitUntil([&] { return page() != nullptr; }));
 
   struct Row {
@@ -459,7 +460,7 @@ TEST_F(PageMenuTest, TheLanguageFollowsTheLocaleAndMessagesCarryTheProgramsName)
     EXPECT_EQ(menu->actions().first()->text(), row.back) << row.lang;
     EXPECT_EQ(form->windowTitle(), "Form1") << row.lang;
     // The notice shown when a page's renderer has ended.
-    EXPECT_EQ(platform::PageStoppedCover::Notice(), row.stopped) << row.lang;
+    EXPECT_EQ(platform::PageStoppedNotice(), row.stopped) << row.lang;
   }
   qunsetenv("LANG");
   qunsetenv("LANGUAGE");

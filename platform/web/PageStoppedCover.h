@@ -18,9 +18,6 @@ class PageStoppedCover : public QLabel {
  public:
   PageStoppedCover(QWebEngineView* view, QWebEnginePage* page);
 
-  // The notice, in the interface's language.
-  static QString Notice();
-
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 

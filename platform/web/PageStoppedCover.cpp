@@ -1,4 +1,6 @@
-#include "platform/PageStoppedCover.h"
+#include "platform/web/PageStoppedCover.h"
+
+#include "platform/PageShared.h"
 
 #include <QEvent>
 #include <QPalette>
@@ -8,8 +10,8 @@
 namespace platform {
 
 PageStoppedCover::PageStoppedCover(QWebEngineView* view, QWebEnginePage* page) : QLabel(view), view_(view) {
-  setText(Notice());
-  setAccessibleName(Notice());
+  setText(PageStoppedNotice());
+  setAccessibleName(PageStoppedNotice());
   setAlignment(Qt::AlignCenter);
   setWordWrap(true);
   // An empty page, as the view shows one: white, the notice in grey.
@@ -30,8 +32,6 @@ PageStoppedCover::PageStoppedCover(QWebEngineView* view, QWebEnginePage* page) :
     hide();
   });
 }
-
-QString PageStoppedCover::Notice() { return tr("The page stopped"); }
 
 void PageStoppedCover::Cover() {
   reloading_ = false;
