@@ -534,19 +534,25 @@ std::string DeclaredCharset(std::string_view page) {
   if (page.starts_with("\xEF\xBB\xBF")) return "utf-8";
   if (page.starts_with("\xFE\xFF")) return "utf-16be";
   if (page.starts_with("\xFF\xFE")) return "utf-16le";
-  const std::string lower = Lower(page);
-  if (lower.starts_with("<?xml")) {
+  if (Lower(page.substr(0, 5)) == "<?xml") {
+    const std::string lower = Lower(page);
     const std::size_t end = lower.find("?>");
     const std::size_t at = lower.find("encoding");
     if (at != std::string::npos && at < end) {
       if (std::string label = LabelAfter(lower, at + 8); !label.empty()) return label;
     }
   }
-  for (std::size_t at = lower.find("<meta"); at != std::string::npos; at = lower.find("<meta", at + 5)) {
-    const std::size_t end = std::min(lower.find('>', at), lower.size());
-    const std::string_view tag = std::string_view(lower).substr(at, end - at);
+  // Only the meta tags are lower-cased, not the whole page.
+  const auto metaAt = [&](std::size_t from) {
+    for (std::size_t at = page.find('<', from); at != std::string_view::npos; at = page.find('<', at + 1))
+      if (Lower(page.substr(at + 1, 4)) == "meta") return at;
+    return std::string_view::npos;
+  };
+  for (std::size_t at = metaAt(0); at != std::string_view::npos; at = metaAt(at + 5)) {
+    const std::size_t end = std::min(page.find('>', at), page.size());
+    const std::string tag = Lower(page.substr(at, end - at));
     const std::size_t charset = tag.find("charset");
-    if (charset == std::string_view::npos) continue;
+    if (charset == std::string::npos) continue;
     if (std::string label = LabelAfter(tag, charset + 7); !label.empty()) return label;
   }
   return {};

@@ -295,6 +295,28 @@ TEST(BookSearch, AQuotedPhraseFindsExactlyThePagesThatHoldIt) {
             Small().index.Match("\"глиняные таблички\"", {.limit = 200}).size());
 }
 
+// The index adds each word's stem once per page with the weight of all its
+// occurrences; the engine's own generator adds it at every occurrence. The
+// terms, weights and positions must come out the same.
+TEST(BookIndex, PageTermsAreTheOnesTheEngineMakes) {
+  std::vector<IndexedPage> pages = {
+      {1, "1-bet Глина и глиной", "Глина, глиной, глины: ГЛИНА. Глиняные таблички."},
+      {2, "", "1990-х годах 2x 3.14 12,000 Ёлка ёлке елка"},
+      {3, "3-bet Readers", "U.S.A. AT&T C++ C# don't Readers' reading read"},
+      {4, "", std::string(80, 'a') + " " + std::string(40, 'a') + " длинное" + std::string(30, 'e')},
+      {5, "", "ǅungla ʻokina 漢字 ½ ٣ ̀знак Глина-Clay _под_чёрк"},
+  };
+  for (const std::string& folder : {std::string(SAMPLE_BOOK_DIR), std::string(SAMPLE_BOOK_DIR) + "/large"})
+    for (IndexedPage& page : search::BookPages(PackedBook(folder))) pages.push_back(std::move(page));
+  for (const IndexedPage& page : pages) {
+    const std::vector<search::PageTerm> quick = search::TermsOfPage(page);
+    const std::vector<search::PageTerm> plain = search::TermsOfPage(page, true);
+    ASSERT_FALSE(plain.empty()) << page.slot;
+    EXPECT_TRUE(quick == plain) << page.slot << " " << page.name << ": " << quick.size() << " terms, engine "
+                                << plain.size();
+  }
+}
+
 // --- ranking, languages and snippets on pages made for the purpose --------
 
 TEST(BookSearch, NamesOutrankTextAndEnglishIsStemmedToo) {
