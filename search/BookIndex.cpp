@@ -284,6 +284,8 @@ Xapian::WritableDatabase OpenStore(std::filesystem::path& folder) {
   return Xapian::WritableDatabase(std::string(), Xapian::DB_BACKEND_INMEMORY);
 }
 
+namespace {
+
 // The engine's "stem some" strategy gives every word of a page its own term,
 // with positions, and also its stem marked with "Z", without positions, at
 // each occurrence: the second look-up per word costs nearly as much as the
@@ -324,23 +326,28 @@ class PageIndexer {
   }
 
   void AddStems(Xapian::Document& doc) {
-    words_.clear();
-    for (auto term = doc.termlist_begin(); term != doc.termlist_end(); ++term)
-      words_.emplace_back(*term, term.get_wdf());
-    for (const auto& [word, wdf] : words_) {
+    // Gathered first: the document's terms must not change while they are
+    // being read.
+    stemTerms_.clear();
+    for (auto term = doc.termlist_begin(); term != doc.termlist_end(); ++term) {
+      const std::string word = *term;
       if (!StartsWithLetter(word)) continue;
       const std::string& stem = stems_->Remembered(word);
       if (stem.empty()) continue;
-      doc.add_term("Z" + stem, wdf);
+      std::string& stemTerm = stemTerms_.emplace_back("Z", term.get_wdf()).first;
+      stemTerm += stem;
     }
+    for (const auto& [stemTerm, wdf] : stemTerms_) doc.add_term(stemTerm, wdf);
   }
 
   bool plain_;
   BilingualStem* stems_ = new BilingualStem;  // owned by stem_
   Xapian::Stem stem_{stems_};
   Xapian::TermGenerator generator_;
-  std::vector<std::pair<std::string, Xapian::termcount>> words_;
+  std::vector<std::pair<std::string, Xapian::termcount>> stemTerms_;
 };
+
+}  // namespace
 
 struct BookIndex::Impl {
   std::vector<IndexedPage> pages;
