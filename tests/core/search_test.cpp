@@ -71,6 +71,18 @@ TEST(PageText, WhatTheReaderSees) {
   }
 }
 
+TEST(PageText, TheDeclaredCharsetIsFoundInAnyCase) {
+  // Only meta tags are lower-cased to look for it, not the page.
+  const std::pair<std::string, std::string> cases[] = {
+      {"<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; CHARSET=KOI8-R\">", "koi8-r"},
+      {"<Meta Charset = 'Windows-1251' ><p>текст", "windows-1251"},
+      {"<meta name=author content=x><p>a < b</p><MeTa charset=utf-8>", "utf-8"},
+      {"<?XML version='1.0' ENCODING='ISO-8859-5'?><meta charset=utf-8>", "iso-8859-5"},
+      {"<p>no < meta charset=koi8-r here, and a tag cut off: <meta", ""},
+  };
+  for (const auto& [page, charset] : cases) EXPECT_EQ(search::DeclaredCharset(page), charset) << page;
+}
+
 TEST(PageText, DeepNestingIsReadInLinearTime) {
   // Tens of thousands of open elements: the parser alone would take minutes.
   for (const char* tag : {"<div>", "<span>", "<b>", "<p><table>"}) {
