@@ -2,8 +2,9 @@
 // a possible query (the reader types it). The input up to its first NUL is
 // a page whose visible text is extracted; the rest is a query run against a
 // small index, complete and while typing. Neither may crash or hang, the
-// text holds no control character but line breaks, and every hit belongs to
-// the index and carries a snippet.
+// text holds no control character but line breaks, the quick reading of a
+// page gives the plain reading's text, and every hit belongs to the index
+// and carries a snippet.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -33,6 +34,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const std::string* part : {&text.title, &text.body})
     for (char c : *part)
       if (static_cast<unsigned char>(c) < 0x20 && c != '\n') std::abort();
+  // The quick reading, where it vouches for itself, reads as the plain one
+  // does: on the page as decoded, and on its bytes taken as UTF-8.
+  const std::string decoded = search::DecodePage(page);
+  for (const std::string_view html : {std::string_view(decoded), page}) {
+    if (const auto quick = search::VisibleTextQuick(html)) {
+      const search::PageText plain = search::VisibleTextPlain(html);
+      if (quick->title != plain.title || quick->body != plain.body) std::abort();
+    }
+  }
   if (nul == std::string_view::npos) return 0;
   const std::string_view query = input.substr(nul + 1);
   for (bool typing : {false, true}) {

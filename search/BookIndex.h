@@ -58,6 +58,18 @@ struct SearchOptions {
   std::size_t snippetBytes = 180;
 };
 
+// The terms a page is indexed under, in order, each with its weight in the
+// page (wdf) and its positions. `asTheEngineDoes` has the engine's term
+// generator make every term itself, the plain way the index's quicker one
+// must match.
+struct PageTerm {
+  std::string term;
+  unsigned wdf = 0;
+  std::vector<unsigned> positions;
+  bool operator==(const PageTerm&) const = default;
+};
+std::vector<PageTerm> TermsOfPage(const IndexedPage& page, bool asTheEngineDoes = false);
+
 class BookIndex {
  public:
   explicit BookIndex(std::vector<IndexedPage> pages);

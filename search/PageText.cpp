@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "reader/core/Cp1251.h"
@@ -138,20 +139,27 @@ bool IsInline(GumboTag tag) {
 class TextSink {
  public:
   void Text(const char* text, std::size_t size) {
-    for (std::size_t i = 0; i < size; ++i) {
-      const auto c = static_cast<unsigned char>(text[i]);
-      if (c <= 0x20 || c == 0x7F) {
+    for (std::size_t i = 0; i < size;) {
+      if (IsBlank(text[i])) {
         if (pending_ == kNone) pending_ = kBlank;
+        ++i;
         continue;
       }
+      std::size_t end = i + 1;
+      while (end < size && !IsBlank(text[end])) ++end;
       Flush();
-      out_.push_back(static_cast<char>(c));
+      out_.append(text + i, end - i);
+      i = end;
     }
   }
   void Break() { pending_ = kBreak; }
   std::string Take() { return std::move(out_); }
 
  private:
+  static bool IsBlank(char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return b <= 0x20 || b == 0x7F;
+  }
   enum Pending { kNone, kBlank, kBreak };
   void Flush() {
     if (pending_ != kNone && !out_.empty()) out_.push_back(pending_ == kBreak ? '\n' : ' ');
@@ -174,9 +182,232 @@ const GumboNode* FindTitle(const GumboNode* root) {
   return nullptr;
 }
 
+// --- stand-ins for stretches of text ---------------------------------------
+//
+// The parser spends nearly all its time on text, each character being a
+// token of its own, while a stretch of plain text between two tags builds
+// the same tree whatever its letters are. So the quick reading hands the
+// parser each such stretch as one private-use character standing for it,
+// and puts the stretch back where its stand-in lands in the text.
+//
+// Which tree a stretch builds does depend on where it lies: in a comment or
+// an attribute value it is no text at all, and in a script the escaped
+// forms ("<!--", "-->") change with its dashes. The stretches are picked
+// without knowing that, so the reading is used only when every stand-in
+// came out exactly once, in the text of an element other than a script:
+// only then did the parser read the stand-ins, and so the stretches, as
+// text. Otherwise the page is read again the plain way.
+
+// Stand-ins are U+E000 to U+EFFF, three bytes each in UTF-8, all led by EE.
+constexpr std::size_t kMostStandIns = 0x1000;
+constexpr char kStandInLead = '\xEE';
+constexpr std::size_t kStandInBytes = 3;
+
+void AppendStandIn(std::string& out, std::size_t number) {
+  out.push_back(kStandInLead);
+  out.push_back(static_cast<char>(0x80 | (number >> 6)));
+  out.push_back(static_cast<char>(0x80 | (number & 0x3F)));
+}
+
+// The number of the stand-in at `at` (which holds its lead byte), or
+// kMostStandIns when the bytes there are no whole stand-in.
+std::size_t StandInAt(std::string_view text, std::size_t at) {
+  if (at + kStandInBytes > text.size()) return kMostStandIns;
+  const auto b1 = static_cast<unsigned char>(text[at + 1]);
+  const auto b2 = static_cast<unsigned char>(text[at + 2]);
+  if ((b1 & 0xC0) != 0x80 || (b2 & 0xC0) != 0x80) return kMostStandIns;
+  return (static_cast<std::size_t>(b1 & 0x3F) << 6) | (b2 & 0x3F);
+}
+
+// The stretches, by stand-in number; they point into the page's own text.
+using Stretches = std::vector<std::string_view>;
+
+// Text of the tree, with the stretches back in place of their stand-ins.
+void AddText(TextSink& sink, const char* text, const Stretches* stretches) {
+  const std::string_view all(text);
+  if (stretches == nullptr) {
+    sink.Text(all.data(), all.size());
+    return;
+  }
+  std::size_t from = 0;
+  for (std::size_t at = all.find(kStandInLead); at != std::string_view::npos; at = all.find(kStandInLead, from)) {
+    sink.Text(all.data() + from, at - from);
+    const std::string_view stretch = (*stretches)[StandInAt(all, at)];
+    sink.Text(stretch.data(), stretch.size());
+    from = at + kStandInBytes;
+  }
+  sink.Text(all.data() + from, all.size() - from);
+}
+
+// Whether the parser passes every character of a stretch through as it
+// stands: no character reference, no NUL or other control character, no
+// byte outside well-formed UTF-8, none of the code points it replaces
+// (C1 controls, noncharacters), no stand-in. Line ends may be CR LF, which
+// the parser makes LF: the text collector reads both as a blank.
+bool PassesAsItStands(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    if (b < 0x80) {
+      if ((b < 0x20 && b != '\t' && b != '\n' && b != '\f' && b != '\r') || b == 0x7F || b == '&') return false;
+      ++i;
+      continue;
+    }
+    const auto next = [&](std::size_t k) {
+      return i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0u;
+    };
+    const auto tail = [](unsigned c) { return (c & 0xC0) == 0x80; };
+    if (b >= 0xC2 && b <= 0xDF) {
+      // C2 80 to C2 9F are the C1 controls.
+      if (!tail(next(1)) || (b == 0xC2 && next(1) < 0xA0)) return false;
+      i += 2;
+    } else if (b >= 0xE0 && b <= 0xEF && b != 0xEE) {
+      const unsigned c1 = next(1), c2 = next(2);
+      if (!tail(c1) || !tail(c2)) return false;
+      if (b == 0xE0 && c1 < 0xA0) return false;  // overlong
+      if (b == 0xED && c1 > 0x9F) return false;  // surrogates
+      if (b == 0xEF && c1 == 0xB7 && c2 >= 0x90 && c2 <= 0xAF) return false;  // U+FDD0 to U+FDEF
+      if (b == 0xEF && c1 == 0xBF && c2 >= 0xBE) return false;                 // U+FFFE, U+FFFF
+      i += 3;
+    } else {
+      // Four-byte characters are rare enough to be read the plain way.
+      return false;
+    }
+  }
+  return true;
+}
+
+// Whether a character reference in the page (&#57344; &#xE000;) could make
+// a character the parser would take for a stand-in.
+bool NamesAStandIn(std::string_view html) {
+  for (std::size_t at = html.find("&#"); at != std::string_view::npos; at = html.find("&#", at + 2)) {
+    std::size_t i = at + 2;
+    const bool hex = i < html.size() && (html[i] == 'x' || html[i] == 'X');
+    if (hex) ++i;
+    unsigned long value = 0;
+    for (; i < html.size(); ++i) {
+      const char c = html[i];
+      int digit = -1;
+      if (c >= '0' && c <= '9') digit = c - '0';
+      else if (hex && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+      else if (hex && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+      if (digit < 0) break;
+      // Past the last code point the parser makes U+FFFD of it.
+      value = std::min<unsigned long>(value * (hex ? 16 : 10) + static_cast<unsigned long>(digit), 0x110000);
+    }
+    if (value >= 0xE000 && value < 0xE000 + kMostStandIns) return true;
+  }
+  return false;
+}
+
+// Where `name`'s close tag starts from `from` on, in any case; the end
+// when there is none.
+std::size_t CloseTag(std::string_view html, std::size_t from, std::string_view name) {
+  for (std::size_t at = html.find("</", from); at != std::string_view::npos; at = html.find("</", at + 2)) {
+    if (at + 2 + name.size() > html.size()) break;
+    bool same = true;
+    for (std::size_t k = 0; same && k < name.size(); ++k) same = LowerAscii(html[at + 2 + k]) == name[k];
+    if (same) return at;
+  }
+  return html.size();
+}
+
+bool OpensScript(std::string_view tag) {
+  if (tag.size() < 8) return false;
+  for (std::size_t k = 0; k < 6; ++k)
+    if (LowerAscii(tag[1 + k]) != "script"[k]) return false;
+  const char after = tag[7];
+  return IsSpace(after) || after == '>' || after == '/';
+}
+
+// The page with every stretch of plain text between two tags that is
+// longer than a stand-in replaced by one, the blanks at either end kept as
+// they are (before its first letter the parser may still be in the
+// document's head, where blanks stay and a letter opens the body).
+// Comments and scripts are copied as they are: a stand-in there would only
+// send the page back to the plain reading.
+std::string WithStandIns(std::string_view html, Stretches& stretches) {
+  std::string out;
+  out.reserve(html.size() / 2);
+  const auto addStretch = [&](std::string_view text) {
+    std::size_t start = 0, end = text.size();
+    while (start < end && IsSpace(text[start])) ++start;
+    while (end > start && IsSpace(text[end - 1])) --end;
+    const std::string_view core = text.substr(start, end - start);
+    if (core.size() <= kStandInBytes || stretches.size() >= kMostStandIns || !PassesAsItStands(core)) {
+      out.append(text);
+      return;
+    }
+    out.append(text.substr(0, start));
+    AppendStandIn(out, stretches.size());
+    stretches.push_back(core);
+    out.append(text.substr(end));
+  };
+  std::size_t i = 0;
+  while (i < html.size()) {
+    const std::size_t open = std::min(html.find('<', i), html.size());
+    addStretch(html.substr(i, open - i));
+    if (open == html.size()) break;
+    std::size_t end;
+    if (html.substr(open).starts_with("<!--")) {
+      const std::size_t close = html.find("-->", open + 4);
+      end = close == std::string_view::npos ? html.size() : close + 3;
+    } else {
+      const std::size_t close = html.find('>', open);
+      end = close == std::string_view::npos ? html.size() : close + 1;
+      if (OpensScript(html.substr(open, end - open))) end = CloseTag(html, end, "script");
+    }
+    out.append(html.substr(open, end - open));
+    i = end;
+  }
+  return out;
+}
+
+// Whether every stand-in of `count` came out exactly once, in a text node
+// that is not a script's.
+bool EveryStandInIsText(const GumboNode* root, std::size_t count) {
+  std::vector<bool> seen(count, false);
+  std::size_t found = 0;
+  std::vector<const GumboNode*> stack{root};
+  while (!stack.empty()) {
+    const GumboNode* node = stack.back();
+    stack.pop_back();
+    switch (node->type) {
+      case GUMBO_NODE_TEXT:
+      case GUMBO_NODE_WHITESPACE:
+      case GUMBO_NODE_CDATA: {
+        const std::string_view text(node->v.text.text);
+        std::size_t at = text.find(kStandInLead);
+        if (at == std::string_view::npos) break;
+        const GumboNode* parent = node->parent;
+        if (node->type != GUMBO_NODE_TEXT ||
+            (parent != nullptr && parent->type == GUMBO_NODE_ELEMENT && parent->v.element.tag == GUMBO_TAG_SCRIPT))
+          return false;
+        for (; at != std::string_view::npos; at = text.find(kStandInLead, at + kStandInBytes)) {
+          const std::size_t number = StandInAt(text, at);
+          if (number >= count || seen[number]) return false;
+          seen[number] = true;
+          ++found;
+        }
+        break;
+      }
+      case GUMBO_NODE_ELEMENT:
+      case GUMBO_NODE_TEMPLATE:
+      case GUMBO_NODE_DOCUMENT: {
+        const GumboVector& children = node->type == GUMBO_NODE_DOCUMENT ? node->v.document.children
+                                                                        : node->v.element.children;
+        for (unsigned i = 0; i < children.length; ++i) stack.push_back(static_cast<const GumboNode*>(children.data[i]));
+        break;
+      }
+      case GUMBO_NODE_COMMENT:
+        break;
+    }
+  }
+  return found == count;
+}
+
 // Walks the tree with an explicit stack: a page may nest elements deeper
 // than the call stack would allow.
-void CollectText(const GumboNode* start, TextSink& sink) {
+void CollectText(const GumboNode* start, TextSink& sink, const Stretches* stretches) {
   struct Frame {
     const GumboNode* node;
     bool closing;
@@ -190,7 +421,7 @@ void CollectText(const GumboNode* start, TextSink& sink) {
       case GUMBO_NODE_TEXT:
       case GUMBO_NODE_WHITESPACE:
       case GUMBO_NODE_CDATA:
-        sink.Text(node->v.text.text, std::strlen(node->v.text.text));
+        AddText(sink, node->v.text.text, stretches);
         break;
       case GUMBO_NODE_ELEMENT:
       case GUMBO_NODE_TEMPLATE:
@@ -303,19 +534,25 @@ std::string DeclaredCharset(std::string_view page) {
   if (page.starts_with("\xEF\xBB\xBF")) return "utf-8";
   if (page.starts_with("\xFE\xFF")) return "utf-16be";
   if (page.starts_with("\xFF\xFE")) return "utf-16le";
-  const std::string lower = Lower(page);
-  if (lower.starts_with("<?xml")) {
+  if (Lower(page.substr(0, 5)) == "<?xml") {
+    const std::string lower = Lower(page);
     const std::size_t end = lower.find("?>");
     const std::size_t at = lower.find("encoding");
     if (at != std::string::npos && at < end) {
       if (std::string label = LabelAfter(lower, at + 8); !label.empty()) return label;
     }
   }
-  for (std::size_t at = lower.find("<meta"); at != std::string::npos; at = lower.find("<meta", at + 5)) {
-    const std::size_t end = std::min(lower.find('>', at), lower.size());
-    const std::string_view tag = std::string_view(lower).substr(at, end - at);
+  // Only the meta tags are lower-cased, not the whole page.
+  const auto metaAt = [&](std::size_t from) {
+    for (std::size_t at = page.find('<', from); at != std::string_view::npos; at = page.find('<', at + 1))
+      if (Lower(page.substr(at + 1, 4)) == "meta") return at;
+    return std::string_view::npos;
+  };
+  for (std::size_t at = metaAt(0); at != std::string_view::npos; at = metaAt(at + 5)) {
+    const std::size_t end = std::min(page.find('>', at), page.size());
+    const std::string tag = Lower(page.substr(at, end - at));
     const std::size_t charset = tag.find("charset");
-    if (charset == std::string_view::npos) continue;
+    if (charset == std::string::npos) continue;
     if (std::string label = LabelAfter(tag, charset + 7); !label.empty()) return label;
   }
   return {};
@@ -334,33 +571,79 @@ std::string DecodePage(std::string_view page) {
   return reader::Cp1251ToUtf8(page);
 }
 
-PageText VisibleText(std::string_view utf8Html) {
-  std::string flat;
-  if (NestsTooDeep(utf8Html)) {
-    flat = WithoutMarkup(utf8Html);
-    utf8Html = flat;
-  }
+namespace {
+
+GumboOptions ParseOptions() {
   GumboOptions options = kGumboDefaultOptions;
   // Recording parse errors costs more than the parse itself on broken
   // pages, and nothing reads them.
   options.max_errors = 0;
-  GumboOutput* output = gumbo_parse_with_options(&options, utf8Html.data(), utf8Html.size());
+  return options;
+}
+
+PageText TreeText(const GumboOutput& output, const Stretches* stretches) {
   PageText text;
-  if (output == nullptr) return text;
   TextSink body;
-  CollectText(output->document, body);
+  CollectText(output.document, body, stretches);
   text.body = body.Take();
-  if (const GumboNode* title = FindTitle(output->root)) {
+  if (const GumboNode* title = FindTitle(output.root)) {
     TextSink sink;
     for (unsigned i = 0; i < title->v.element.children.length; ++i) {
       const auto* child = static_cast<const GumboNode*>(title->v.element.children.data[i]);
       if (child->type == GUMBO_NODE_TEXT || child->type == GUMBO_NODE_WHITESPACE)
-        sink.Text(child->v.text.text, std::strlen(child->v.text.text));
+        AddText(sink, child->v.text.text, stretches);
     }
     text.title = sink.Take();
   }
+  return text;
+}
+
+// Pages that nest too deep for the parser are read without their markup.
+std::string_view Readable(std::string_view utf8Html, std::string& flat) {
+  if (!NestsTooDeep(utf8Html)) return utf8Html;
+  flat = WithoutMarkup(utf8Html);
+  return flat;
+}
+
+std::optional<PageText> QuickText(std::string_view html) {
+  if (html.find(kStandInLead) != std::string_view::npos || NamesAStandIn(html)) return std::nullopt;
+  Stretches stretches;
+  const std::string marked = WithStandIns(html, stretches);
+  const GumboOptions options = ParseOptions();
+  GumboOutput* output = gumbo_parse_with_options(&options, marked.data(), marked.size());
+  if (output == nullptr) return std::nullopt;
+  std::optional<PageText> text;
+  if (EveryStandInIsText(output->document, stretches.size())) text = TreeText(*output, &stretches);
   gumbo_destroy_output(&options, output);
   return text;
+}
+
+PageText PlainText(std::string_view html) {
+  const GumboOptions options = ParseOptions();
+  GumboOutput* output = gumbo_parse_with_options(&options, html.data(), html.size());
+  if (output == nullptr) return {};
+  PageText text = TreeText(*output, nullptr);
+  gumbo_destroy_output(&options, output);
+  return text;
+}
+
+}  // namespace
+
+PageText VisibleText(std::string_view utf8Html) {
+  std::string flat;
+  const std::string_view html = Readable(utf8Html, flat);
+  if (std::optional<PageText> quick = QuickText(html)) return std::move(*quick);
+  return PlainText(html);
+}
+
+PageText VisibleTextPlain(std::string_view utf8Html) {
+  std::string flat;
+  return PlainText(Readable(utf8Html, flat));
+}
+
+std::optional<PageText> VisibleTextQuick(std::string_view utf8Html) {
+  std::string flat;
+  return QuickText(Readable(utf8Html, flat));
 }
 
 PageText ExtractPage(std::string_view page) { return VisibleText(DecodePage(page)); }

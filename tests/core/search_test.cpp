@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <regex>
 #include <string>
 #include <vector>
@@ -70,6 +71,18 @@ TEST(PageText, WhatTheReaderSees) {
   }
 }
 
+TEST(PageText, TheDeclaredCharsetIsFoundInAnyCase) {
+  // Only meta tags are lower-cased to look for it, not the page.
+  const std::pair<std::string, std::string> cases[] = {
+      {"<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; CHARSET=KOI8-R\">", "koi8-r"},
+      {"<Meta Charset = 'Windows-1251' ><p>текст", "windows-1251"},
+      {"<meta name=author content=x><p>a < b</p><MeTa charset=utf-8>", "utf-8"},
+      {"<?XML version='1.0' ENCODING='ISO-8859-5'?><meta charset=utf-8>", "iso-8859-5"},
+      {"<p>no < meta charset=koi8-r here, and a tag cut off: <meta", ""},
+  };
+  for (const auto& [page, charset] : cases) EXPECT_EQ(search::DeclaredCharset(page), charset) << page;
+}
+
 TEST(PageText, DeepNestingIsReadInLinearTime) {
   // Tens of thousands of open elements: the parser alone would take minutes.
   for (const char* tag : {"<div>", "<span>", "<b>", "<p><table>"}) {
@@ -88,6 +101,70 @@ reader::PageStore PackedBook(const std::string& folder) {
   store.SetSlot(reader::kContentsSlot, reader::BuildContents(reader::ReadOutline(reader::OutlinePath(folder))));
   reader::PackPageFolder(reader::PageFolderPath(folder), store);
   return store;
+}
+
+// The quick reading hands the parser each stretch of text as one stand-in
+// character; wherever that could change what the parser builds, it must
+// decline or still give the plain reading's text.
+struct ReadingCase {
+  const char* what;
+  std::string html;
+  bool vouches;  // the quick reading must vouch for this page
+};
+
+TEST(PageText, TheQuickReadingGivesThePlainText) {
+  std::string manyStretches;
+  for (int i = 0; i < 5000; ++i) manyStretches += "<i>слово" + std::to_string(i) + "</i> ";
+  const auto afterLostStretch = [](const std::string& text) {
+    return "<p title=\"x > длинное значение\" class=y>видимый текст</p><p title=\"z\">" + text + " и ещё</p>";
+  };
+  const ReadingCase cases[] = {
+      {"blanks and a word in the head open the body", "<html><head> \r\n <title>Имя  страницы</title>\n Слово в голове"
+       "</head><body>\n тело\r\nстраницы</body>", true},
+      {"text after a table's cells is put before the table",
+       "<table><tr><td>ячейка один</td></tr> приёмный текст <tr><td>вторая</td></tr></table>", true},
+      {"formatting reopens across paragraphs", "<p><b>жирный текст<p>снова жирный</b> и после", true},
+      {"the first line break of pre and textarea", "<pre>\n  отступ строки</pre><textarea>\nтекст <i>курсив</i></textarea>",
+       true},
+      {"a title holding markup", "<title>Имя <b>жирно</b> &amp; всё</title><p>тело страницы</p>", true},
+      {"a control character the parser replaces", "<p>текст a\x01 bcde</p>", true},
+      {"a C1 control the parser replaces", "<p>текст \xC2\x85 дальше</p>", true},
+      {"more stretches than stand-ins", manyStretches, true},
+      {"a stretch inside an attribute that ends early",
+       "<p title=\"x > длинное значение\" class=y>видимый текст</p><p>после</p>", false},
+      {"a script that ends later than its first close tag",
+       "<p>до скрипта</p><script><!--<script></script>a --><script>b</script>видимый текст</script><p>после</p>",
+       false},
+      {"text a frameset drops", "<frameset> текст в наборе кадров <frame></frameset>", false},
+      // A stretch lost in an attribute, and in the text a character that
+      // looks like its stand-in.
+      {"a character reference that looks like a stand-in", afterLostStretch("&#xE000;"), false},
+      {"a decimal one", afterLostStretch("&#57344;"), false},
+      {"a private-use character in the page", afterLostStretch("\xEE\x80\x80"), false},
+      {"comments, short and long", "<!-->текст после<p>ещё <!-- <p>скрыто</p> > тоже --> видно</p>", false},
+      {"CDATA in foreign content", "<svg><![CDATA[ a > b данные ]]></svg><p>после данных</p>", false},
+      {"plaintext runs to the end", "<p>до того<plaintext>всё <b>тут</b> &amp; текст", false},
+      {"bytes that are not UTF-8", "<p>\xFF\xFE текст после</p><p>\xD0 разрыв</p>", true},
+      {"a three-byte character cut short", "<p>\xE2\x80 обрыв строки</p>", true},
+      {"a surrogate", "<p>\xED\xA0\x80 суррогат</p>", true},
+  };
+  std::vector<ReadingCase> pages(std::begin(cases), std::end(cases));
+  // Every page of the sample books, as the book's pages go.
+  for (const std::string& folder : {std::string(SAMPLE_BOOK_DIR), std::string(SAMPLE_BOOK_DIR) + "/large"}) {
+    const reader::PageStore store = PackedBook(folder);
+    for (int slot = 1; slot < reader::kContentsSlot; ++slot)
+      if (const std::string bytes = reader::Base64ToBytes(store.Slot(slot)); !bytes.empty())
+        pages.push_back({"a page of the sample books", search::DecodePage(bytes), true});
+  }
+  ASSERT_GT(pages.size(), std::size(cases) + 150);
+  for (const ReadingCase& c : pages) {
+    const search::PageText plain = search::VisibleTextPlain(c.html);
+    const std::optional<search::PageText> quick = search::VisibleTextQuick(c.html);
+    if (c.vouches) EXPECT_TRUE(quick.has_value()) << c.what;
+    if (!quick) continue;
+    EXPECT_EQ(quick->title, plain.title) << c.what;
+    EXPECT_EQ(quick->body, plain.body) << c.what;
+  }
 }
 
 std::vector<std::string> Words(const std::string& text) {
@@ -228,6 +305,28 @@ TEST(BookSearch, AQuotedPhraseFindsExactlyThePagesThatHoldIt) {
   // Both words occur apart on more pages than the phrase does.
   EXPECT_GT(Small().index.Match("глиняные таблички", {.limit = 200}).size(),
             Small().index.Match("\"глиняные таблички\"", {.limit = 200}).size());
+}
+
+// The index adds each word's stem once per page with the weight of all its
+// occurrences; the engine's own generator adds it at every occurrence. The
+// terms, weights and positions must come out the same.
+TEST(BookIndex, PageTermsAreTheOnesTheEngineMakes) {
+  std::vector<IndexedPage> pages = {
+      {1, "1-bet Глина и глиной", "Глина, глиной, глины: ГЛИНА. Глиняные таблички."},
+      {2, "", "1990-х годах 2x 3.14 12,000 Ёлка ёлке елка"},
+      {3, "3-bet Readers", "U.S.A. AT&T C++ C# don't Readers' reading read"},
+      {4, "", std::string(80, 'a') + " " + std::string(40, 'a') + " длинное" + std::string(30, 'e')},
+      {5, "", "ǅungla ʻokina 漢字 ½ ٣ ̀знак Глина-Clay _под_чёрк"},
+  };
+  for (const std::string& folder : {std::string(SAMPLE_BOOK_DIR), std::string(SAMPLE_BOOK_DIR) + "/large"})
+    for (IndexedPage& page : search::BookPages(PackedBook(folder))) pages.push_back(std::move(page));
+  for (const IndexedPage& page : pages) {
+    const std::vector<search::PageTerm> quick = search::TermsOfPage(page);
+    const std::vector<search::PageTerm> plain = search::TermsOfPage(page, true);
+    ASSERT_FALSE(plain.empty()) << page.slot;
+    EXPECT_TRUE(quick == plain) << page.slot << " " << page.name << ": " << quick.size() << " terms, engine "
+                                << plain.size();
+  }
 }
 
 // --- ranking, languages and snippets on pages made for the purpose --------
