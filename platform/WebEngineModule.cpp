@@ -38,9 +38,11 @@ std::string ModulePath() {
 Loaded Load() {
   const std::string path = ModulePath();
   // Never unloaded: the engine keeps threads and callbacks into it until
-  // the process ends. RTLD_NOW binds every symbol here, on the loading
-  // thread, rather than on the window's thread at each first call.
-  void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+  // the process ends. Bound lazily, as the program itself is: binding every
+  // symbol of the engine's libraries now would add a few milliseconds to
+  // the load, for functions that are mostly never called; a missing
+  // library or symbol version still fails the load here.
+  void* module = ::dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL | RTLD_NODELETE);
   if (module == nullptr) return {nullptr, ::dlerror()};
   auto* create = reinterpret_cast<CreatePageEngineFunction>(::dlsym(module, kCreatePageEngineSymbol));
   if (create == nullptr) return {nullptr, path + ": " + kCreatePageEngineSymbol + " is missing"};

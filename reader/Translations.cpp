@@ -1,6 +1,7 @@
 #include "reader/Translations.h"
 
 #include <QApplication>
+#include <iterator>
 #include <QDir>
 #include <QFile>
 #include <QPixmap>
@@ -56,11 +57,14 @@ QString DisplayName() { return QCoreApplication::translate("Application", "Study
 
 namespace {
 
+constexpr int kIconSizes[] = {16, 24, 32, 48, 64, 128, 256};
+
 // Decoded here rather than by QIcon, which would load every image format
-// plugin to read them (see DecodeImage).
-QIcon BuiltInIcon() {
+// plugin to read them (see DecodeImage). Up to largest pixels square.
+QIcon BuiltInIcon(int largest = kIconSizes[std::size(kIconSizes) - 1]) {
   QIcon icon;
-  for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+  for (int size : kIconSizes) {
+    if (size > largest) break;
     QFile file(QStringLiteral(":/icon/%1.png").arg(size));
     if (file.open(QIODevice::ReadOnly)) icon.addPixmap(QPixmap::fromImage(platform::DecodeImage(file.readAll())));
   }
@@ -81,7 +85,9 @@ void SetUpAppIdentity() {
   QGuiApplication::setDesktopFileName(QLatin1String(kAppId));
   QCoreApplication::setApplicationName(QLatin1String(kAppId));
   RegisterIconResources();
-  QApplication::setWindowIcon(BuiltInIcon());
+  // The sizes a window's frame and a task bar use: the two largest hold
+  // nine tenths of the pixels to decode, and come with AppIcon later.
+  QApplication::setWindowIcon(BuiltInIcon(64));
 }
 
 }  // namespace reader
