@@ -41,19 +41,6 @@ void Plot(const PixelView& dst, long long x, long long y, std::uint32_t pixel) {
   dst.Row(static_cast<int>(y))[x] = pixel;
 }
 
-// Premultiplied source over destination, per channel, rounded.
-std::uint32_t Over(std::uint32_t src, std::uint32_t dst) {
-  const std::uint32_t a = src >> 24;
-  if (a == 255) return src;
-  if (a == 0) return dst;
-  std::uint32_t out = 0;
-  for (int shift = 0; shift < 32; shift += 8) {
-    const std::uint32_t s = (src >> shift) & 0xFF, d = (dst >> shift) & 0xFF;
-    out |= std::min<std::uint32_t>(255, s + (d * (255 - a) + 127) / 255) << shift;
-  }
-  return out;
-}
-
 }  // namespace
 
 void DrawDottedBox(const PixelView& dst, long long left, long long top, long long right, long long bottom,
@@ -136,7 +123,7 @@ void StretchPictureKeyed(const PixelView& dst, const Image& picture, double x, d
     std::uint32_t* row = dst.Row(static_cast<int>(py));
     for (long long px = fromX; px < toX; ++px) {
       const int sx = static_cast<int>(((2 * (px - left) + 1) * picture.Width()) / (2 * w));
-      row[px] = Over(picture.At(sx, sy), row[px]);
+      row[px] = resample::Over(picture.At(sx, sy), row[px]);
     }
   }
 }

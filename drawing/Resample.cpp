@@ -104,19 +104,6 @@ void Resample(const PixelView& dst, const Box& d, const PixelView& src, long lon
   }
 }
 
-// Premultiplied source over destination.
-std::uint32_t Over(std::uint32_t src, std::uint32_t dst) {
-  const std::uint32_t a = src >> 24;
-  if (a == 255) return src;
-  if (a == 0) return dst;
-  std::uint32_t out = 0;
-  for (int shift = 0; shift < 32; shift += 8) {
-    const std::uint32_t s = (src >> shift) & 0xFF, d = (dst >> shift) & 0xFF;
-    out |= std::min<std::uint32_t>(255, s + (d * (255 - a) + 127) / 255) << shift;
-  }
-  return out;
-}
-
 // a x src + (1 - a) x dst per colour channel, opaque.
 std::uint32_t Mix(std::uint32_t src, std::uint32_t dst, double a) {
   std::uint32_t out = 0xFF000000u;
@@ -128,6 +115,19 @@ std::uint32_t Mix(std::uint32_t src, std::uint32_t dst, double a) {
 }
 
 }  // namespace
+
+// Premultiplied source over destination, per channel, rounded.
+std::uint32_t Over(std::uint32_t src, std::uint32_t dst) {
+  const std::uint32_t a = src >> 24;
+  if (a == 255) return src;
+  if (a == 0) return dst;
+  std::uint32_t out = 0;
+  for (int shift = 0; shift < 32; shift += 8) {
+    const std::uint32_t s = (src >> shift) & 0xFF, d = (dst >> shift) & 0xFF;
+    out |= std::min<std::uint32_t>(255, s + (d * (255 - a) + 127) / 255) << shift;
+  }
+  return out;
+}
 
 PixelView Device(const PixelView& view) {
   PixelView device = view;

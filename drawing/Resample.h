@@ -28,6 +28,9 @@ void AlphaBlend(const PixelView& dst, int dx, int dy, int dw, int dh, const Pixe
 // the picture's edge (a skin holder's background is its key colour).
 void StretchPicture(const PixelView& dst, const Image& picture, long long left, long long top, long long width,
                     long long height, const std::uint32_t* keyPixel);
+// Premultiplied source pixel over destination pixel, per channel, rounded;
+// the one blending rule of pictures at every pixel ratio.
+std::uint32_t Over(std::uint32_t src, std::uint32_t dst);
 // Copies of dst and its logical coordinates as device ones, for the
 // operations whose device result is the plain one (fills, gradients).
 PixelView Device(const PixelView& view);

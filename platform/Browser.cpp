@@ -80,23 +80,20 @@ void Browser::StartEngine() {
   }
   delete engine_stand_in_;
   engine_stand_in_ = nullptr;
-  if (!engine_) {
+  if (engine_) {
+    QWidget& view = engine_->Widget();
+    view.setGeometry(rect());
+    setFocusProxy(&view);
+    engine_->SetAllowedFile(shown_file_);
+    if (zoom_percent_ != 100) engine_->SetZoomPercent(zoom_percent_);
+    if (print_backgrounds_) engine_->SetPrintElementBackgrounds(true);
+    view.show();
+    // Features hook in before the first navigation, so they see all of it.
+    emit EngineStarted();
+  } else {
     ShowEngineProblem();
-    if (load_pending_) {
-      load_pending_ = false;
-      Load(pending_load_);
-    }
-    return;
   }
-  QWidget& view = engine_->Widget();
-  view.setGeometry(rect());
-  setFocusProxy(&view);
-  engine_->SetAllowedFile(shown_file_);
-  if (zoom_percent_ != 100) engine_->SetZoomPercent(zoom_percent_);
-  if (print_backgrounds_) engine_->SetPrintElementBackgrounds(true);
-  view.show();
-  // Features hook in before the first navigation, so they see all of it.
-  emit EngineStarted();
+  // Without an engine, the address asked for fails now.
   if (load_pending_) {
     load_pending_ = false;
     Load(pending_load_);

@@ -85,8 +85,9 @@ void RegisterPageScheme() {
   (void)registered;
 }
 
-// Serves the one page the view may show, as the bytes on disk; pages that
-// declare no character set are sent as Windows-1251, the book's code page.
+// Serves the one page the view may show, as the bytes on disk. The book's
+// pages are written in Windows-1251 and many do not say so: a page that
+// declares no character set is sent as Windows-1251.
 class PageSchemeHandler : public QWebEngineUrlSchemeHandler {
  public:
   using QWebEngineUrlSchemeHandler::QWebEngineUrlSchemeHandler;
