@@ -495,9 +495,15 @@ BookIndex IndexBook(const reader::PageStore& store, const BuildOptions& options)
   if (options.background) LowerThisThreadsPriority();
   if (!options.pipelined) return BookIndex(BookPages(store, 1));
   auto impl = std::make_unique<BookIndex::Impl>();
-  // A few pages ahead are enough to keep both threads busy; more would only
-  // hold more documents in memory at once.
-  constexpr std::size_t kPagesAhead = 8;
+  // The engine writes what it has gathered at each commit, a third of the
+  // whole build when done once at the end, after the last page. Done every
+  // few dozen pages it costs about the same in all, but most of it falls
+  // while the other thread is still reading pages, and the last commit is
+  // short. A commit of that many pages takes about as long as reading half
+  // as many, so the queue holds that many to keep the reading thread going
+  // meanwhile; more would only hold more documents in memory at once.
+  constexpr std::size_t kPagesPerCommit = 32;
+  constexpr std::size_t kPagesAhead = 16;
   const bool pipelined = RunPipelined<PreparedPage>(
       kPagesAhead,
       [&](Handoff<PreparedPage>& handoff) {
@@ -515,7 +521,10 @@ BookIndex IndexBook(const reader::PageStore& store, const BuildOptions& options)
           if (!handoff.Push({std::move(*page), std::move(doc)})) return;
         }
       },
-      [&](PreparedPage&& prepared) { impl->Add(std::move(prepared.page), prepared.doc); });
+      [&](PreparedPage&& prepared) {
+        impl->Add(std::move(prepared.page), prepared.doc);
+        if (impl->pages.size() % kPagesPerCommit == 0) impl->db.commit();
+      });
   if (!pipelined) return BookIndex(BookPages(store, 1));
   impl->Ready();
   return BookIndex(std::move(impl));
