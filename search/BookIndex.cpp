@@ -204,11 +204,28 @@ void DropLoneLastLetter(std::string& text) {
   if (letters == 1) text.erase(start);
 }
 
+// Ten steps of niceness rather than SCHED_IDLE: an idle-class thread may
+// wait as long as anything else wants both cores (a compile, the web
+// engine laying out a page), and a query typed meanwhile would go on
+// showing that the book is being indexed. At nice 10 the scheduler gives
+// the build about a tenth of a contended core (weight 110 against 1024),
+// so the window's and the web engine's threads keep theirs and the build
+// still ends within a second or so; on an idle machine it runs at full
+// speed. Linux keeps niceness per thread, and this thread's id names this
+// thread alone. Failing is harmless: the build runs as it would anyway.
+void LowerThisThreadsPriority() {
+  constexpr int kBackgroundNice = 10;
+  const auto self = static_cast<id_t>(::gettid());
+  errno = 0;
+  const int now = ::getpriority(PRIO_PROCESS, self);
+  if (errno == 0) ::setpriority(PRIO_PROCESS, self, std::min(now + kBackgroundNice, 19));
+}
+
 // Turning a page's HTML into text is half of what building the index costs,
 // and pages are independent of each other: the slots are shared out among
 // the processor's cores. Each slot's text lands in its own place, so the
 // result is the same as reading them one after another.
-std::vector<PageText> ExtractSlots(const reader::PageStore& store, int last, unsigned threads) {
+std::vector<PageText> ExtractSlots(const reader::PageStore& store, int last, unsigned threads, bool background) {
   std::vector<PageText> texts(static_cast<std::size_t>(last) + 1);
   std::atomic<int> next{1};
   std::exception_ptr failure;
@@ -228,7 +245,11 @@ std::vector<PageText> ExtractSlots(const reader::PageStore& store, int last, uns
   {
     std::vector<std::jthread> helpers;
     try {
-      for (unsigned i = 1; i < workers; ++i) helpers.emplace_back(work);
+      for (unsigned i = 1; i < workers; ++i)
+        helpers.emplace_back([&] {
+          if (background) LowerThisThreadsPriority();
+          work();
+        });
     } catch (const std::system_error&) {
       // No thread to be had: the ones started, and this one, do it all.
     }
@@ -238,22 +259,10 @@ std::vector<PageText> ExtractSlots(const reader::PageStore& store, int last, uns
   return texts;
 }
 
-}  // namespace
-
-namespace {
-
-// What the contents say of the book's slots: each page's name, and the last
-// slot to read (139 only when it holds a page rather than the contents).
-struct BookNames {
-  std::vector<std::string> names = std::vector<std::string>(reader::kSlotCount);
-  int last = reader::kLastSlot - 1;
-};
-
-BookNames NamesOf(const reader::PageStore& store) {
-  BookNames book;
+std::vector<IndexedPage> ReadPages(const reader::PageStore& store, unsigned threads, bool background) {
+  std::vector<std::string> names(reader::kSlotCount);
   const std::string& contentsSlot = store.Slot(reader::kContentsSlot);
   const bool lastIsPage = !reader::Base64ToBytes(contentsSlot).empty();
-  if (lastIsPage) book.last = reader::kLastSlot;
   if (!lastIsPage && !contentsSlot.empty()) {
     if (const auto items = tree::ParseContentsList(reader::Cp1251ToUtf8(contentsSlot))) {
       for (const tree::TreeItem& item : *items) {
@@ -264,31 +273,26 @@ BookNames NamesOf(const reader::PageStore& store) {
           slot = drawing::RoundHalfEven(reader::LeadingNumber(item.Texts[3]));
         } catch (const std::exception&) {
         }
-        if (slot >= 1 && slot <= reader::kLastSlot && book.names[slot].empty()) book.names[slot] = item.Texts[1];
+        if (slot >= 1 && slot <= reader::kLastSlot && names[slot].empty()) names[slot] = item.Texts[1];
       }
     }
   }
-  return book;
-}
-
-// The slot's page, named by the contents or else by its own title; nothing
-// when it holds neither a name nor any text.
-std::optional<IndexedPage> PageOf(int slot, BookNames& book, PageText& text) {
-  std::string& named = book.names[static_cast<std::size_t>(slot)];
-  std::string name = named.empty() ? std::move(text.title) : std::move(named);
-  if (name.empty() && text.body.empty()) return std::nullopt;
-  return IndexedPage{slot, std::move(name), std::move(text.body)};
+  const int last = lastIsPage ? reader::kLastSlot : reader::kLastSlot - 1;
+  std::vector<PageText> texts = ExtractSlots(store, last, threads, background);
+  std::vector<IndexedPage> pages;
+  for (int slot = 1; slot <= last; ++slot) {
+    PageText& text = texts[static_cast<std::size_t>(slot)];
+    std::string name = names[slot].empty() ? std::move(text.title) : std::move(names[slot]);
+    if (name.empty() && text.body.empty()) continue;
+    pages.push_back({slot, std::move(name), std::move(text.body)});
+  }
+  return pages;
 }
 
 }  // namespace
 
 std::vector<IndexedPage> BookPages(const reader::PageStore& store, unsigned threads) {
-  BookNames book = NamesOf(store);
-  std::vector<PageText> texts = ExtractSlots(store, book.last, threads);
-  std::vector<IndexedPage> pages;
-  for (int slot = 1; slot <= book.last; ++slot)
-    if (auto page = PageOf(slot, book, texts[static_cast<std::size_t>(slot)])) pages.push_back(std::move(*page));
-  return pages;
+  return ReadPages(store, threads, false);
 }
 
 // The engine's in-memory store keeps a word's positions in a way that costs
@@ -466,23 +470,6 @@ BookIndex::BookIndex(std::vector<IndexedPage> pages) : impl_(std::make_unique<Im
 
 namespace {
 
-// Ten steps of niceness rather than SCHED_IDLE: an idle-class thread may
-// wait as long as anything else wants both cores (a compile, the web
-// engine laying out a page), and a query typed meanwhile would go on
-// showing that the book is being indexed. At nice 10 the scheduler gives
-// the build about a tenth of a contended core (weight 110 against 1024),
-// so the window's and the web engine's threads keep theirs and the build
-// still ends within a second or so; on an idle machine it runs at full
-// speed. Linux keeps niceness per thread, and this thread's id names this
-// thread alone. Failing is harmless: the build runs as it would anyway.
-void LowerThisThreadsPriority() {
-  constexpr int kBackgroundNice = 10;
-  const auto self = static_cast<id_t>(::gettid());
-  errno = 0;
-  const int now = ::getpriority(PRIO_PROCESS, self);
-  if (errno == 0) ::setpriority(PRIO_PROCESS, self, std::min(now + kBackgroundNice, 19));
-}
-
 // A page on its way from the thread that reads it to the one that adds it.
 struct PreparedPage {
   IndexedPage page;
@@ -494,14 +481,19 @@ struct PreparedPage {
 BookIndex IndexBook(const reader::PageStore& store, const BuildOptions& options) {
   if (options.background) LowerThisThreadsPriority();
   if (!options.pipelined) return BookIndex(BookPages(store, 1));
+  // Pages to text first, on both cores: each page on its own, so this
+  // part shares out evenly, where the two stages after it do not (adding
+  // and committing takes longer than making the documents).
+  std::vector<IndexedPage> pages = ReadPages(store, 2, options.background);
   auto impl = std::make_unique<BookIndex::Impl>();
-  // The engine writes what it has gathered at each commit, a third of the
-  // whole build when done once at the end, after the last page. Done every
-  // few dozen pages it costs about the same in all, but most of it falls
-  // while the other thread is still reading pages, and the last commit is
-  // short. A commit of that many pages takes about as long as reading half
-  // as many, so the queue holds that many to keep the reading thread going
-  // meanwhile; more would only hold more documents in memory at once.
+  // The engine writes what it has gathered at each commit: a third of the
+  // whole build when done once, after the last page, with the other thread
+  // idle. Done every few dozen pages it costs about the same in all, but
+  // most of it falls while the other thread is still making documents, and
+  // the last commit is short. A commit of that many pages takes about as
+  // long as making half as many documents, so the queue holds that many to
+  // keep that thread going meanwhile; more would only hold more documents
+  // in memory at once.
   constexpr std::size_t kPagesPerCommit = 32;
   constexpr std::size_t kPagesAhead = 16;
   const bool pipelined = RunPipelined<PreparedPage>(
@@ -511,21 +503,16 @@ BookIndex IndexBook(const reader::PageStore& store, const BuildOptions& options)
         // The engine's objects are not shared between threads: this thread
         // has a term generator and stemmer of its own.
         PageIndexer indexer;
-        BookNames book = NamesOf(store);
-        std::size_t place = 0;
-        for (int slot = 1; slot <= book.last; ++slot) {
-          PageText text = ExtractPage(reader::Base64ToBytes(store.Slot(slot)));
-          std::optional<IndexedPage> page = PageOf(slot, book, text);
-          if (!page) continue;
-          Xapian::Document doc = DocumentOf(indexer, *page, place++);
-          if (!handoff.Push({std::move(*page), std::move(doc)})) return;
+        for (std::size_t place = 0; place < pages.size(); ++place) {
+          Xapian::Document doc = DocumentOf(indexer, pages[place], place);
+          if (!handoff.Push({std::move(pages[place]), std::move(doc)})) return;
         }
       },
       [&](PreparedPage&& prepared) {
         impl->Add(std::move(prepared.page), prepared.doc);
         if (impl->pages.size() % kPagesPerCommit == 0) impl->db.commit();
       });
-  if (!pipelined) return BookIndex(BookPages(store, 1));
+  if (!pipelined) return BookIndex(std::move(pages));
   impl->Ready();
   return BookIndex(std::move(impl));
 }
