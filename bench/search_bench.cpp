@@ -1,5 +1,6 @@
 // The book search on the real-size book: the whole build (pages to text,
-// then the index) and its parts, index memory, and query latency (median,
+// then the index) as the window makes it, beside the plain one-thread build
+// and its parts; index memory, and query latency (median,
 // 95th percentile) over a fixed list of 50 queries, side by side with a
 // plain case-insensitive substring scan of every decoded page; then the
 // same on a book ten times larger (each page the concatenation of ten), so
