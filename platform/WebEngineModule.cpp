@@ -1,14 +1,10 @@
 #include "platform/WebEngineModule.h"
 
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QOpenGLContext>
-#include <sys/resource.h>
-#include <cstdlib>
-#include <unistd.h>
-
-
 #include <climits>
 #include <future>
 #include <mutex>

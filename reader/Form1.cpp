@@ -230,10 +230,14 @@ void Form1::CreateSearch() {
     if (!match.isEmpty()) findBar_->Open(match, true);
   };
   // The index is built once the first page is on screen, never on the way
-  // to it.
-  connect(browser_, &platform::Browser::loadFinished, indexer_, [this] {
-    if (!indexer_->Started() && !browser_->ShownFile().isEmpty()) indexer_->Rebuild(store_);
-  });
+  // to it. Queued: copying the book and starting the worker take a few
+  // milliseconds, which the page's own loadFinished handlers would wait for.
+  connect(
+      browser_, &platform::Browser::loadFinished, indexer_,
+      [this] {
+        if (!indexer_->Started() && !browser_->ShownFile().isEmpty()) indexer_->Rebuild(store_);
+      },
+      Qt::QueuedConnection);
 }
 
 QWidget& Form1::Tray1Widget() { return *static_cast<platform::QtSurface&>(tray1_->Surface()).Widget(); }
