@@ -72,7 +72,7 @@ class Handoff {
 // Runs produce(handoff) on a new thread and consume(item) here for each item
 // in the order pushed, then returns once both are done. An exception from
 // either side reaches the caller once the producer's thread has ended (the
-// consumer's first, when both fail). False, with nothing run, when no thread
+// consumer's, should both fail). False, with nothing run, when no thread
 // could be started.
 template <class Item, class Produce, class Consume>
 bool RunPipelined(std::size_t capacity, Produce&& produce, Consume&& consume) {

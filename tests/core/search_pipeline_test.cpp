@@ -13,8 +13,8 @@
 namespace {
 
 // Every item reaches the consumer once and in the order made, whatever the
-// queue holds; a failure on either side reaches the caller, the first one
-// when both fail, and stops the other side: a producer that went on pushing
+// queue holds; a failure on either side reaches the caller (the consumer's,
+// should both fail) and stops the other side: a producer that went on pushing
 // into a closed queue, a consumer that never learnt the producer had
 // stopped, or a producer left waiting on a full queue nobody empties would
 // each show here (the last two as a test that never ends).
@@ -33,7 +33,7 @@ TEST(BookIndexPipeline, HandsOverInOrderAndStopsOnAFailureOfEitherSide) {
       {"the producer fails midway", 2, 1700, -1},
       {"the consumer fails at the first item", 2, -1, 0},
       {"the consumer fails while the producer waits on a full queue", 1, -1, 900},
-      {"the consumer fails first of both", 4, 2000, 600},
+      {"the consumer fails first of both", 4, 1200, 600},
       {"the producer fails first of both", 4, 500, 1500},
   };
   for (const auto& c : cases) {
