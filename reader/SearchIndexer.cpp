@@ -29,11 +29,13 @@ void SearchIndexer::StartWorker() {
   worker_ = std::thread([this, store = next_] {
     std::shared_ptr<search::BookIndex> index;
     try {
-      // One thread: the index is background work, and the page being read
-      // and the window keep a core of their own.
-      index = std::make_shared<search::BookIndex>(search::BookPages(store, 1));
-    } catch (const std::exception&) {
-      // Out of memory on a monstrous book: searching finds nothing.
+      // Two threads at lowered priority: the index is background work, and
+      // the page being read and the window come first.
+      index = std::make_shared<search::BookIndex>(search::IndexBook(store, {.background = true}));
+    } catch (...) {
+      // Out of memory on a monstrous book, or the engine unable to write
+      // its index (its own errors are no std::exception): searching finds
+      // nothing, and the window goes on.
       index = std::make_shared<search::BookIndex>(std::vector<search::IndexedPage>{});
     }
     QMetaObject::invokeMethod(this, [this, index] { TakeOver(index); }, Qt::QueuedConnection);

@@ -38,6 +38,7 @@ std::vector<IndexedPage> BookPages(const reader::PageStore& store, unsigned thre
 struct SnippetPart {
   std::string text;
   bool match = false;
+  bool operator==(const SnippetPart&) const = default;
 };
 
 struct Hit {
@@ -50,6 +51,7 @@ struct Hit {
   // they stand), for finding it in the shown page; empty when the snippet
   // holds no match (a match in the name only).
   std::string firstMatch;
+  bool operator==(const Hit&) const = default;
 };
 
 struct SearchOptions {
@@ -70,6 +72,34 @@ struct PageTerm {
 };
 std::vector<PageTerm> TermsOfPage(const IndexedPage& page, bool asTheEngineDoes = false);
 
+// One term of one document as the index holds it, for telling two builds
+// of an index apart.
+struct StoredPosting {
+  std::string term;
+  unsigned doc = 0;  // the engine's number for the document
+  int slot = 0;      // the page the document stands for
+  unsigned wdf = 0;
+  unsigned length = 0;  // the document's
+  std::vector<unsigned> positions;
+  bool operator==(const StoredPosting&) const = default;
+};
+
+class BookIndex;
+
+struct BuildOptions {
+  // Pages to text on two threads, then their documents made on one thread
+  // while the calling one adds them to the index: the same index as the
+  // one-thread build, in about two thirds of its time. Without a thread to
+  // be had it is built on one.
+  bool pipelined = true;
+  // The build's threads, the calling one included (for good: call it on a
+  // thread of its own), give way to the rest of the system.
+  bool background = false;
+};
+
+// The book's index straight from its page store: BookIndex(BookPages(store, 1)).
+BookIndex IndexBook(const reader::PageStore& store, const BuildOptions& options = {});
+
 class BookIndex {
  public:
   explicit BookIndex(std::vector<IndexedPage> pages);
@@ -85,11 +115,15 @@ class BookIndex {
   std::vector<int> Match(std::string_view query, const SearchOptions& options = {}) const;
 
   std::size_t PageCount() const;
+  // Every term with each document it is in, terms in the engine's order.
+  std::vector<StoredPosting> StoredPostings() const;
   // Bytes the index takes in its folder (0 when it is kept in memory).
   std::size_t StoredBytes() const;
 
  private:
+  friend BookIndex IndexBook(const reader::PageStore&, const BuildOptions&);
   struct Impl;
+  explicit BookIndex(std::unique_ptr<Impl> impl);
   std::unique_ptr<Impl> impl_;
 };
 
