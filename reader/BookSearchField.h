@@ -14,7 +14,6 @@
 #include "search/BookIndex.h"
 
 class QLabel;
-class QVBoxLayout;
 
 namespace reader {
 
@@ -59,7 +58,6 @@ class BookSearchField : public QLineEdit {
   const SearchIndexer& indexer_;
   QWidget& window_;
   QFrame* list_ = nullptr;
-  QVBoxLayout* rows_ = nullptr;
   std::vector<QLabel*> labels_;
   std::vector<search::Hit> hits_;
   int current_ = -1;
