@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -73,7 +74,51 @@ BookSearchField::BookSearchField(const SearchIndexer& indexer, QWidget& window)
 }
 
 void BookSearchField::IndexReady() {
-  if (list_->isVisible()) Update();
+  if (list_->isVisible()) {
+    Update();
+    return;
+  }
+  WarmUpRows();
+}
+
+void BookSearchField::AddRow() {
+  auto* label = new QLabel(list_);
+  label->installEventFilter(this);
+  label->setAutoFillBackground(true);
+  label->hide();
+  labels_.push_back(label);
+}
+
+// The list's first showing would otherwise make its rows and their rich
+// text, load the bold face and draw each letter for the first time: some
+// 10 ms on the key that shows it. The rows are made and given a row of every
+// Cyrillic and Latin letter in both faces, drawn once off screen, when the
+// index arrives, while the reader reads.
+void BookSearchField::WarmUpRows() {
+  const QString letters = QStringLiteral(
+      "АБВГДЕЁЖЗИЙКЛМНОПР"
+      "СТУФХЦЧШЩЪЫЬЭЮЯ "
+      "абвгдеёжзийклмнопр"
+      "стуфхцчшщъыьэюя "
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZ abcdefghijklmnopqrstuvwxyz 0123456789 .,:;!?()«»…–—");
+  const std::string sample = letters.toStdString();
+  search::Hit hit;
+  hit.name = sample;
+  hit.snippet = {{sample, false}, {sample, true}};
+  const QString row = RowHtml(hit, tr("page"));
+  while (labels_.size() < kMaxRows) AddRow();
+  for (QLabel* label : labels_) {
+    label->ensurePolished();
+    label->setTextFormat(Qt::RichText);
+    label->setText(row);
+  }
+  QLabel& probe = *labels_.front();
+  probe.resize(kListWidth, probe.sizeHint().height());
+  QImage canvas(probe.size(), QImage::Format_RGB32);
+  probe.render(&canvas);
+  // Hidden rows keep their text machinery but no text a screen reader
+  // could find.
+  for (QLabel* label : labels_) label->setText(QString());
 }
 
 void BookSearchField::Update() {
@@ -104,11 +149,7 @@ void BookSearchField::Update() {
 void BookSearchField::ShowMessage(const QString& message) {
   hits_.clear();
   for (QLabel* label : labels_) label->hide();
-  if (labels_.empty()) {
-    auto* label = new QLabel(list_);
-    label->installEventFilter(this);
-    labels_.push_back(label);
-  }
+  if (labels_.empty()) AddRow();
   labels_[0]->setTextFormat(Qt::PlainText);
   labels_[0]->setText(message);
   labels_[0]->setContentsMargins(8, 6, 8, 6);
@@ -119,12 +160,7 @@ void BookSearchField::ShowMessage(const QString& message) {
 }
 
 void BookSearchField::ShowHits() {
-  while (labels_.size() < hits_.size()) {
-    auto* label = new QLabel(list_);
-    label->installEventFilter(this);
-    label->setAutoFillBackground(true);
-    labels_.push_back(label);
-  }
+  while (labels_.size() < hits_.size()) AddRow();
   const QString pageWord = tr("page");
   for (std::size_t i = 0; i < labels_.size(); ++i) {
     QLabel* label = labels_[i];

@@ -54,6 +54,8 @@ class BookSearchField : public QLineEdit {
   void Choose(int row);
   void CloseList();
   void PlaceList();
+  void AddRow();
+  void WarmUpRows();
 
   const SearchIndexer& indexer_;
   QWidget& window_;
