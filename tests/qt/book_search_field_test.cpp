@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -86,6 +87,43 @@ TEST(BookSearchFieldTest, AQueryBeforeTheIndexWaitsForItThenTheKeysChoose) {
   QTest::keyClick(&field, Qt::Key_Escape);
   EXPECT_FALSE(field.ListShown());
   EXPECT_EQ(chosen.size(), 1u) << "Enter on a message chooses nothing";
+}
+
+// An index that arrives while the list is closed prepares the list's rows
+// off screen; what it drew there must leave no text behind for a screen
+// reader, and the first list must show the hits, not the rehearsal.
+TEST(BookSearchFieldTest, AnIndexReadyBeforeAnyQueryLeavesTheListEmptyUntilTheFirstHits) {
+  QWidget window;
+  window.resize(1195, 639);
+  reader::SearchIndexer indexer;
+  reader::BookSearchField field(indexer, window);
+  field.setGeometry(853, 16, 330, 33);
+  window.show();
+  reader::PageStore store;
+  store.SetSlot(1, reader::BytesToBase64(reader::Utf8ToCp1251("<p>Глиняные таблички Месопотамии</p>")));
+  QEventLoop loop;
+  indexer.ready = [&] {
+    field.IndexReady();
+    loop.quit();
+  };
+  indexer.Rebuild(store);
+  // A guard against a build that never ends, not a wait for a timer.
+  QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+  loop.exec();
+  ASSERT_NE(indexer.Index(), nullptr);
+
+  const QWidget* list = window.findChild<QWidget*>(QStringLiteral("BookSearchList"));
+  ASSERT_NE(list, nullptr);
+  EXPECT_FALSE(list->isVisible());
+  for (const QLabel* row : list->findChildren<QLabel*>())
+    EXPECT_TRUE(row->text().isEmpty()) << row->text().left(40).toStdString();
+
+  field.setFocus();
+  Type(field, QStringLiteral("таблички "));
+  const QStringList rows = field.Rows();
+  ASSERT_EQ(rows.size(), 1) << rows.join(QLatin1Char('|')).toStdString();
+  EXPECT_TRUE(rows[0].contains(QStringLiteral("page 1")));
+  EXPECT_TRUE(rows[0].contains(QStringLiteral("Глиняные"))) << rows[0].toStdString();
 }
 
 }  // namespace
