@@ -31,6 +31,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <utility>
 
 #include "platform/PageEngine.h"
@@ -85,26 +86,41 @@ void RegisterPageScheme() {
   (void)registered;
 }
 
+// The one file the view may read, set on the UI thread and asked from
+// whichever thread Qt runs the scheme handler and the interceptor on. Both
+// hold it, so it outlives whichever of them goes last.
+class AllowedPage {
+ public:
+  void Set(const QString& clean_path) {
+    QMutexLocker lock(&mutex_);
+    file_ = clean_path;
+  }
+
+  bool Allows(const QUrl& url) {
+    QMutexLocker lock(&mutex_);
+    return IsAllowedPage(url, file_);
+  }
+
+ private:
+  QMutex mutex_;
+  QString file_;
+};
+
 // Serves the one page the view may show, as the bytes on disk. The book's
-// pages are written in Windows-1251 and many do not say so: a page that
-// declares no character set is sent as Windows-1251.
+// pages were written in Windows-1251 and many do not say so; left to guess,
+// the engine has read such a Cyrillic page as Hebrew. So a page that
+// declares no character set is sent as Windows-1251, and one that declares
+// its own keeps it.
 class PageSchemeHandler : public QWebEngineUrlSchemeHandler {
  public:
-  using QWebEngineUrlSchemeHandler::QWebEngineUrlSchemeHandler;
-
-  void SetAllowedFile(const QString& clean_path) {
-    QMutexLocker lock(&mutex_);
-    allowed_file_ = clean_path;
-  }
+  PageSchemeHandler(std::shared_ptr<AllowedPage> allowed, QObject* parent)
+      : QWebEngineUrlSchemeHandler(parent), allowed_(std::move(allowed)) {}
 
   void requestStarted(QWebEngineUrlRequestJob* job) override {
     const QString path = QDir::cleanPath(job->requestUrl().path());
-    {
-      QMutexLocker lock(&mutex_);
-      if (!IsAllowedPage(job->requestUrl(), allowed_file_)) {
-        job->fail(QWebEngineUrlRequestJob::RequestDenied);
-        return;
-      }
+    if (!allowed_->Allows(job->requestUrl())) {
+      job->fail(QWebEngineUrlRequestJob::RequestDenied);
+      return;
     }
     QFile file(path);
     // Only a plain file: the page file is one the reader itself wrote.
@@ -121,8 +137,7 @@ class PageSchemeHandler : public QWebEngineUrlSchemeHandler {
   }
 
  private:
-  QMutex mutex_;
-  QString allowed_file_;
+  std::shared_ptr<AllowedPage> allowed_;
 };
 
 // Lets through only what the page being shown needs: its own file and the
@@ -132,29 +147,19 @@ class PageSchemeHandler : public QWebEngineUrlSchemeHandler {
 // through a path the settings do not cover.
 class LocalPageInterceptor : public QWebEngineUrlRequestInterceptor {
  public:
-  using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
-
-  void SetAllowedFile(const QString& clean_path) {
-    QMutexLocker lock(&mutex_);
-    allowed_file_ = clean_path;
-  }
+  LocalPageInterceptor(std::shared_ptr<AllowedPage> allowed, QObject* parent)
+      : QWebEngineUrlRequestInterceptor(parent), allowed_(std::move(allowed)) {}
 
   void interceptRequest(QWebEngineUrlRequestInfo& info) override {
     const QUrl url = info.requestUrl();
     const QString scheme = url.scheme().toLower();
     if (scheme == QLatin1String("about") || scheme == QLatin1String("data") || scheme == QLatin1String("blob")) return;
-    if (scheme == QLatin1String(kPageScheme)) {
-      // Navigate sets the allowed file on the UI thread; the lock keeps
-      // this right whichever thread Qt runs the interceptor on.
-      QMutexLocker lock(&mutex_);
-      if (IsAllowedPage(url, allowed_file_)) return;
-    }
+    if (scheme == QLatin1String(kPageScheme) && allowed_->Allows(url)) return;
     info.block(true);
   }
 
  private:
-  QMutex mutex_;
-  QString allowed_file_;
+  std::shared_ptr<AllowedPage> allowed_;
 };
 
 // Answers every question a page can ask without a dialog when the browser
@@ -227,8 +232,7 @@ class EngineView : public QWebEngineView, public PageEngine {
   QWidget& Widget() override { return *this; }
   QWebEnginePage* Page() const override { return page_; }
   void SetAllowedFile(const QString& clean_path) override {
-    interceptor_->SetAllowedFile(clean_path);
-    page_scheme_->SetAllowedFile(clean_path);
+    allowed_->Set(clean_path);
   }
   void Load(const QUrl& url) override { page_->load(url); }
   void SetZoomPercent(int percent) override;
@@ -263,8 +267,7 @@ class EngineView : public QWebEngineView, public PageEngine {
   int zoom_percent_ = 100;
   int ctrl_wheel_angle_ = 0;  // eighths of a degree short of a whole notch
   QWebEngineProfile* profile_ = nullptr;
-  LocalPageInterceptor* interceptor_ = nullptr;
-  PageSchemeHandler* page_scheme_ = nullptr;
+  std::shared_ptr<AllowedPage> allowed_ = std::make_shared<AllowedPage>();
   BrowserPage* page_ = nullptr;
 };
 
@@ -277,10 +280,8 @@ EngineView::EngineView(QWidget* parent, PageEngineHooks hooks) : QWebEngineView(
   profile_->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
   profile_->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
   profile_->setSpellCheckEnabled(false);
-  interceptor_ = new LocalPageInterceptor(profile_);
-  profile_->setUrlRequestInterceptor(interceptor_);
-  page_scheme_ = new PageSchemeHandler(profile_);
-  profile_->installUrlSchemeHandler(kPageScheme, page_scheme_);
+  profile_->setUrlRequestInterceptor(new LocalPageInterceptor(allowed_, profile_));
+  profile_->installUrlSchemeHandler(kPageScheme, new PageSchemeHandler(allowed_, profile_));
   // Downloads (a download link, "save page" in the context menu) would
   // write files; none is ever started.
   connect(profile_, &QWebEngineProfile::downloadRequested, this,

@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
+#include <initializer_list>
 
 #include "reader/BookSearchField.h"
 #include "reader/SearchIndexer.h"
@@ -28,26 +29,41 @@ void Type(QWidget& widget, const QString& text) {
   }
 }
 
-TEST(BookSearchFieldTest, AQueryBeforeTheIndexWaitsForItThenTheKeysChoose) {
+// The field where the window places it, with its indexer, over a book of
+// the given pages.
+struct SearchWindow {
   QWidget window;
-  window.resize(1195, 639);
   reader::SearchIndexer indexer;
-  reader::BookSearchField field(indexer, window);
-  field.setGeometry(853, 16, 330, 33);
-  window.show();
-
+  reader::BookSearchField field{indexer, window};
   reader::PageStore store;
-  store.SetSlot(1, reader::BytesToBase64(reader::Utf8ToCp1251("<p>Глиняные таблички Месопотамии</p>")));
-  store.SetSlot(2, reader::BytesToBase64(reader::Utf8ToCp1251("<p>Глиняные сосуды и таблички из глины</p>")));
+  QEventLoop loop;
+
+  explicit SearchWindow(std::initializer_list<const char*> pages) {
+    window.resize(1195, 639);
+    field.setGeometry(853, 16, 330, 33);
+    window.show();
+    int slot = 0;
+    for (const char* page : pages) store.SetSlot(++slot, reader::BytesToBase64(reader::Utf8ToCp1251(page)));
+    indexer.ready = [this] {
+      field.IndexReady();
+      loop.quit();
+    };
+  }
+
+  void WaitForIndex() {
+    // A guard against a build that never ends, not a wait for a timer.
+    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+    loop.exec();
+  }
+};
+
+TEST(BookSearchFieldTest, AQueryBeforeTheIndexWaitsForItThenTheKeysChoose) {
+  SearchWindow w{"<p>Глиняные таблички Месопотамии</p>", "<p>Глиняные сосуды и таблички из глины</p>"};
+  reader::BookSearchField& field = w.field;
   int wanted = 0;
   field.indexWanted = [&] {
     ++wanted;
-    indexer.Rebuild(store);
-  };
-  QEventLoop loop;
-  indexer.ready = [&] {
-    field.IndexReady();
-    loop.quit();
+    w.indexer.Rebuild(w.store);
   };
   std::vector<int> chosen;
   QString match;
@@ -60,10 +76,8 @@ TEST(BookSearchFieldTest, AQueryBeforeTheIndexWaitsForItThenTheKeysChoose) {
   Type(field, QStringLiteral("глиняные"));
   EXPECT_EQ(field.Rows(), QStringList{QStringLiteral("Indexing\u2026")});
   EXPECT_EQ(wanted, 1) << "the index was asked for once";
-  // A guard against a build that never ends, not a wait for a timer.
-  QTimer::singleShot(60000, &loop, &QEventLoop::quit);
-  loop.exec();
-  ASSERT_NE(indexer.Index(), nullptr);
+  w.WaitForIndex();
+  ASSERT_NE(w.indexer.Index(), nullptr);
 
   const QStringList rows = field.Rows();
   ASSERT_EQ(rows.size(), 2) << rows.join(QLatin1Char('|')).toStdString();
@@ -93,34 +107,20 @@ TEST(BookSearchFieldTest, AQueryBeforeTheIndexWaitsForItThenTheKeysChoose) {
 // off screen; what it drew there must leave no text behind for a screen
 // reader, and the first list must show the hits, not the rehearsal.
 TEST(BookSearchFieldTest, AnIndexReadyBeforeAnyQueryLeavesTheListEmptyUntilTheFirstHits) {
-  QWidget window;
-  window.resize(1195, 639);
-  reader::SearchIndexer indexer;
-  reader::BookSearchField field(indexer, window);
-  field.setGeometry(853, 16, 330, 33);
-  window.show();
-  reader::PageStore store;
-  store.SetSlot(1, reader::BytesToBase64(reader::Utf8ToCp1251("<p>Глиняные таблички Месопотамии</p>")));
-  QEventLoop loop;
-  indexer.ready = [&] {
-    field.IndexReady();
-    loop.quit();
-  };
-  indexer.Rebuild(store);
-  // A guard against a build that never ends, not a wait for a timer.
-  QTimer::singleShot(60000, &loop, &QEventLoop::quit);
-  loop.exec();
-  ASSERT_NE(indexer.Index(), nullptr);
+  SearchWindow w{"<p>Глиняные таблички Месопотамии</p>"};
+  w.indexer.Rebuild(w.store);
+  w.WaitForIndex();
+  ASSERT_NE(w.indexer.Index(), nullptr);
 
-  const QWidget* list = window.findChild<QWidget*>(QStringLiteral("BookSearchList"));
+  const QWidget* list = w.window.findChild<QWidget*>(QStringLiteral("BookSearchList"));
   ASSERT_NE(list, nullptr);
   EXPECT_FALSE(list->isVisible());
   for (const QLabel* row : list->findChildren<QLabel*>())
     EXPECT_TRUE(row->text().isEmpty()) << row->text().left(40).toStdString();
 
-  field.setFocus();
-  Type(field, QStringLiteral("таблички "));
-  const QStringList rows = field.Rows();
+  w.field.setFocus();
+  Type(w.field, QStringLiteral("таблички "));
+  const QStringList rows = w.field.Rows();
   ASSERT_EQ(rows.size(), 1) << rows.join(QLatin1Char('|')).toStdString();
   EXPECT_TRUE(rows[0].contains(QStringLiteral("page 1")));
   EXPECT_TRUE(rows[0].contains(QStringLiteral("Глиняные"))) << rows[0].toStdString();
